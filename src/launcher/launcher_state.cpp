@@ -1,0 +1,10 @@
+#include "launcher/launcher_state.h"
+
+namespace lnx {
+
+LauncherState& launcherState() {
+  static LauncherState state;
+  return state;
+}
+
+} // namespace lnx

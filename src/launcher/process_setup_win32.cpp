@@ -1,0 +1,44 @@
+#include <windows.h>
+
+#include "launcher/process_setup.h"
+#include "log/log.h"
+
+namespace lnx {
+
+void restrictDllSearch() {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  GetVersionExA(&version);
+#pragma GCC diagnostic pop
+  if (version.dwMajorVersion == 6 && version.dwMinorVersion == 0) return;
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDefaultDllDirectories) {
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    logPrint(L"restrict DLL directories");
+  }
+}
+
+void preloadSystemDlls() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  LoadLibraryW(L"davhlpr.dll");
+  LoadLibraryW(L"fwbase.dll");
+}
+
+void loadCommonControls() {
+  HMODULE controls = GetModuleHandleA("comctl32.dll");
+  if (!controls) controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!controls) return;
+  using InitCommonControlsFn = void(WINAPI*)();
+  auto init = reinterpret_cast<InitCommonControlsFn>(
+      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControls")));
+  if (init) init();
+}
+
+} // namespace lnx

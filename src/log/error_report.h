@@ -1,0 +1,28 @@
+#pragma once
+// Error reporting shared by the whole launcher: the error box (or a line on standard
+// error when boxes are off) and the fatal exit, which removes the extraction directory
+// before the process ends.
+#include <string>
+
+namespace lnx {
+
+// The log file's path; marks the log as kept. Empty before the first log line.
+std::wstring getLogPath();
+
+void showError(const std::wstring& text);
+// Message id (MessageTable, else the configuration text of the same id) with the first
+// "{0}" replaced by argument when one is given.
+void showErrorMessage(int messageId, const wchar_t* argument);
+void showErrorMessageNarrow(int messageId, const char* argument);
+
+// These end the process.
+[[noreturn]] void exitLauncher(unsigned exitCode);
+[[noreturn]] void failWithText(const std::wstring& text);
+[[noreturn]] void failWithMessage(int messageId);
+[[noreturn]] void failWithMessageArgument(int messageId, const wchar_t* argument);
+[[noreturn]] void failWithMessageNarrow(int messageId, const char* argument);
+
+// The owner window of later error boxes (a window handle, or null).
+void setErrorOwner(void* window);
+
+} // namespace lnx

@@ -1,0 +1,90 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "fs/path_names.h"
+#include "launcher/launcher_state.h"
+#include "log/error_report.h"
+#include "log/log_text.h"
+#include "payload/catalogue.h"
+#include "payload/tables.h"
+#include "text/codepage.h"
+
+namespace lnx {
+
+namespace {
+
+constexpr size_t kTextChars = 6000;
+HWND errorOwner = nullptr;
+
+std::wstring limited(std::wstring text) {
+  if (text.size() > kTextChars - 1) text.resize(kTextChars - 1);
+  return text;
+}
+
+std::wstring longFormOf(const std::wstring& path) {
+  std::vector<wchar_t> buffer(kTextChars);
+  DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  return length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
+}
+
+} // namespace
+
+void setErrorOwner(void* window) { errorOwner = static_cast<HWND>(window); }
+
+void showError(const std::wstring& text) {
+  std::wstring logPath = getLogPath();
+  std::wstring composed = limited(composeErrorText(text, logPath.empty() ? logPath : longFormOf(logPath)));
+  if (launcherState().showMessageBoxes) {
+    std::wstring caption = getMessageOrConfig(message::errorCaption);
+    MessageBoxW(errorOwner, composed.c_str(), caption.c_str(), MB_ICONERROR);
+  } else {
+    std::string narrow;
+    wideToNarrow(composed, narrow);
+    std::fprintf(stderr, "%s\n", narrow.c_str());
+    std::fflush(stderr);
+  }
+}
+
+void showErrorMessage(int messageId, const wchar_t* argument) {
+  std::wstring text = limited(getMessageOrConfig(messageId));
+  showError(argument ? replacePlaceholder(text, argument) : text);
+}
+
+void showErrorMessageNarrow(int messageId, const char* argument) {
+  std::wstring wide = argument ? limited(narrowToWide(argument)) : std::wstring();
+  showErrorMessage(messageId, argument ? wide.c_str() : nullptr);
+}
+
+void exitLauncher(unsigned exitCode) {
+  const LauncherState& state = launcherState();
+  if (!state.languageRestart && !state.extractionDir.empty()) {
+    emptyDirectory(state.extractionDir, true);
+    RemoveDirectoryA(state.extractionDir.c_str());
+  }
+  std::fflush(nullptr);
+  ExitProcess(exitCode);
+}
+
+void failWithText(const std::wstring& text) {
+  showError(text);
+  exitLauncher(1);
+}
+
+void failWithMessage(int messageId) {
+  showError(limited(getMessage(messageId)));
+  exitLauncher(1);
+}
+
+void failWithMessageArgument(int messageId, const wchar_t* argument) {
+  showErrorMessage(messageId, argument);
+  exitLauncher(1);
+}
+
+void failWithMessageNarrow(int messageId, const char* argument) {
+  showErrorMessageNarrow(messageId, argument);
+  exitLauncher(1);
+}
+
+} // namespace lnx

@@ -1,0 +1,36 @@
+#include "log/log_text.h"
+
+#include "text/format_text.h"
+
+namespace lnx {
+
+std::wstring logStamp(uint64_t startMillis, uint64_t nowMillis) {
+  uint32_t elapsed = static_cast<uint32_t>(nowMillis) - static_cast<uint32_t>(startMillis);
+  return formatText(L"[%d:%d] ", {static_cast<int>(elapsed / 1000), static_cast<int>(elapsed % 1000)});
+}
+
+std::wstring logLine(uint64_t startMillis, uint64_t nowMillis, bool isError, const std::wstring& message) {
+  return logStamp(startMillis, nowMillis) + (isError ? L"ERROR: " : L"") + message + L"\n";
+}
+
+std::wstring numberedLogFileName(const std::wstring& directory,
+                                 const std::function<bool(const std::wstring&)>& exists) {
+  std::wstring name;
+  for (int number = 1; number <= 1000; ++number) {
+    name = formatText(L"%slnx_nlog_%d.log", {directory, number});
+    if (!exists(name)) break;
+  }
+  return name;
+}
+
+std::wstring replacePlaceholder(const std::wstring& message, const std::wstring& argument) {
+  size_t at = message.find(L"{0}");
+  if (at == std::wstring::npos) return message;
+  return message.substr(0, at) + argument + message.substr(at + 3);
+}
+
+std::wstring composeErrorText(const std::wstring& message, const std::wstring& logPath) {
+  return logPath.empty() ? message : message + L"\n\nLog: " + logPath;
+}
+
+} // namespace lnx

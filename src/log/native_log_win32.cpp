@@ -1,0 +1,130 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "fs/path_names.h"
+#include "fs/path_rules.h"
+#include "fs/temp_base.h"
+#include "launcher/launcher_state.h"
+#include "log/error_report.h"
+#include "log/log.h"
+#include "log/log_text.h"
+#include "log/native_log.h"
+#include "text/codepage.h"
+#include "text/utf16.h"
+
+namespace lnx {
+
+namespace {
+
+const wchar_t kFallbackPath[] = L"c:\\lnx_nlog";
+
+struct NativeLog {
+  CRITICAL_SECTION lock;
+  bool lockCreated = false;
+  bool initialised = false;
+  std::wstring path; // empty until initialisation
+  uint64_t startMillis = 0;
+  bool pathHandedOut = false;
+};
+
+NativeLog& nativeLog() {
+  static NativeLog log;
+  return log;
+}
+
+uint64_t nowMillis() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return ((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
+}
+
+// The file is UTF-8 with one byte-order mark at its start; lines end the way a Windows
+// text-mode stream ends them.
+void writeText(FILE* file, const std::wstring& text) {
+  std::string utf8;
+  for (char c : wideToUtf8(text)) {
+    if (c == '\n') utf8.push_back('\r');
+    utf8.push_back(c);
+  }
+  std::fwrite(utf8.data(), 1, utf8.size(), file);
+}
+
+FILE* createLogFile(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  if (file) std::fwrite("\xEF\xBB\xBF", 1, 3, file);
+  return file;
+}
+
+bool environmentSaysKeep(const char* name) {
+  std::vector<char> value(6000);
+  DWORD length = GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+  return length > 0 && length < value.size() && std::string(value.data(), length) == "yes";
+}
+
+void deleteLogUnlessKept() {
+  NativeLog& log = nativeLog();
+  if (!log.pathHandedOut && !log.path.empty()) DeleteFileW(log.path.c_str());
+}
+
+// Chooses the file, creates it and writes the first line; returns the open file or null.
+FILE* initialise(NativeLog& log) {
+  log.initialised = true;
+  bool keep = launcherState().createLog || environmentSaysKeep("MORVA_LOG") || environmentSaysKeep("LANTERNIX_LOG");
+  if (!keep) std::atexit(deleteLogUnlessKept);
+
+  std::wstring directory = getTempBaseW(false);
+  directory = directory.empty() ? L"c:\\" : withTrailingSeparator(directory);
+  log.path = numberedLogFileName(directory, [](const std::wstring& name) { return pathExists(name); });
+  FILE* file = createLogFile(log.path);
+  if (!file) {
+    log.path = kFallbackPath;
+    file = createLogFile(log.path);
+    if (!file) return nullptr;
+  }
+  std::vector<wchar_t> executable(6000);
+  DWORD length = GetModuleFileNameW(nullptr, executable.data(), static_cast<DWORD>(executable.size()));
+  std::time_t now = std::time(nullptr);
+  const char* localTime = std::ctime(&now);
+  writeText(file, formatText(L"Started executable %s at %S\n",
+                             {std::wstring(executable.data(), length), localTime ? localTime : "\n"}));
+  std::fflush(file);
+  log.startMillis = nowMillis();
+  return file;
+}
+
+void writeToLogFile(LineKind kind, const std::wstring& message) {
+  NativeLog& log = nativeLog();
+  if (!log.lockCreated) { // the first line comes from the main thread before any other thread exists
+    InitializeCriticalSection(&log.lock);
+    log.lockCreated = true;
+  }
+  EnterCriticalSection(&log.lock);
+  FILE* file = nullptr;
+  if (!log.initialised) {
+    file = initialise(log);
+  } else if (!log.path.empty()) {
+    file = _wfopen(log.path.c_str(), L"ab");
+  }
+  if (file) {
+    writeText(file, logLine(log.startMillis, nowMillis(), kind == LineKind::Error, message));
+    std::fclose(file);
+  }
+  LeaveCriticalSection(&log.lock);
+}
+
+} // namespace
+
+void installNativeLog() { setLogSink(&writeToLogFile); }
+
+std::wstring getLogPath() {
+  NativeLog& log = nativeLog();
+  log.pathHandedOut = true;
+  return log.path;
+}
+
+} // namespace lnx

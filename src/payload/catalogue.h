@@ -1,0 +1,83 @@
+#pragma once
+// Every configuration id and message id of the Payload, with the readable names the
+// builder accepts and the defaults it stores.
+#include <string>
+#include <vector>
+
+namespace lnx {
+
+namespace config {
+enum : int {
+  redirectStderr = 102,
+  stderrFile = 103,
+  redirectStdout = 104,
+  stdoutFile = 105,
+  javaSideFlag = 106,
+  launcherType = 107,
+  awtSplash = 108,
+  classPath = 121,
+  mainClass = 122,
+  vmOptions = 123,
+  defaultArguments = 124,
+  jArgumentsAreVmOptions = 125,
+  minJavaVersion = 126,
+  maxJavaVersion = 127,
+  searchSequence = 128,
+  allowBeta = 130,
+  requireJdk = 131,
+  modulePath = 132,
+  moduleMode = 133,
+  workingDirectory = 146,
+  downloadLocation = 150,
+  jreUncompressedSize = 151,
+  preferredVmDirectory = 152,
+  jrePacked = 153,
+  noStartupDialog = 155,
+  downloadWithoutAsking = 157,
+  globalSingleInstance = 158,
+  noStartupTimeout = 159,
+  applicationId = 160,
+  preferInstalledRuntime = 161,
+  splashFlag = 163,
+  skipJavaSoftKeys = 165,
+  readDefaultVmOptionsFile = 166,
+  launcherFamily = 2001,
+  includedFileCount = 2002,
+  includedFileNames = 2003,
+  locationFilesDirectory = 10003,
+  nativeLibraryDirectories = 10004,
+  singleInstance = 10005,
+  activateRunningInstance = 10007,
+  versionOptionLineCount = 10200,
+};
+} // namespace config
+
+namespace message {
+enum : int {
+  errorCaption = 1000,
+  jvmNotStarted = 1005,
+  internalError = 1009,
+  notPowerUser = 1015,
+  wizardCaption = 20013,
+  installationCorrupted = 20016,
+  notEnoughDiskSpace = 20018,
+};
+} // namespace message
+
+struct ConfigInfo {
+  int id;
+  const char* name;         // readable name in project files
+  const char* defaultValue; // stored by the builder unless the project says otherwise; null: none
+};
+
+struct MessageInfo {
+  int id;
+  const wchar_t* defaultText; // English
+};
+
+const std::vector<ConfigInfo>& configCatalogue();
+const std::vector<MessageInfo>& messageCatalogue();
+const ConfigInfo* findConfigById(int id);
+const ConfigInfo* findConfigByName(const std::string& name);
+
+} // namespace lnx
