@@ -33,7 +33,7 @@ constexpr uint32_t kSectionTableOffset = 24;      // section table at e + 24 + o
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kSectionRawSizeField = 16;     // int within a section header
 constexpr uint32_t kSectionRawOffsetField = 20;   // int within a section header
-constexpr uint32_t kSymbolTablePointerField = 12; // COFF header at e + 4: PointerToSymbolTable
-constexpr uint32_t kSymbolCountField = 16;        // COFF header at e + 4: NumberOfSymbols
+constexpr uint32_t kSymbolTablePointerField = 12; // at e + 12: PointerToSymbolTable of the COFF header
+constexpr uint32_t kSymbolCountField = 16;        // at e + 16: NumberOfSymbols of the COFF header
 
 } // namespace lnx::payload

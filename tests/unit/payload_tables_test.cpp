@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "payload/byte_source.h"
-#include "payload_builder.h"
+#include "test_payload.h"
 #include "test_log_capture.h"
 
 namespace lnx {

@@ -1,0 +1,16 @@
+#pragma once
+// The lnxpack command line:
+//   lnxpack build PROJECT.json -o OUT.exe [--stub STUB.exe]
+//   lnxpack inspect [--json] [--locale LOCALE] SETUP.exe   (exit 2 when the launcher would
+//       refuse the file: a read failure or a checksum mismatch)
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace lnx::pack {
+
+// Runs one command (args without the program name); returns the exit code: 0 on success,
+// 2 on a usage error or a failure, which is reported as one line on err.
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace lnx::pack

@@ -1,0 +1,26 @@
+#pragma once
+// Writes a setup file: the prepared stub with the Payload appended.
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "lnxpack/project_file.h"
+
+namespace lnx::pack {
+
+// The Payload's tables (ConfigBlock, MessageTable, localised sets): the start of the
+// covered range.
+std::vector<uint8_t> encodeTables(const Project& project);
+
+struct BuildSummary {
+  uint64_t payloadStart = 0;
+  uint64_t setupSize = 0;
+  size_t droppedStubBytes = 0;
+};
+
+// Builds the setup file at output from the project and the stub; the output appears only
+// when complete. Throws ToolError naming the file involved.
+BuildSummary buildSetup(const Project& project, const std::filesystem::path& stub,
+                        const std::filesystem::path& output);
+
+} // namespace lnx::pack

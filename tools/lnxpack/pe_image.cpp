@@ -1,0 +1,102 @@
+#include "lnxpack/pe_image.h"
+
+#include <optional>
+#include <string>
+
+#include "lnxpack/tool_error.h"
+#include "payload/payload_format.h"
+
+namespace lnx::pack {
+
+namespace fs = std::filesystem;
+using namespace lnx::payload;
+
+namespace {
+
+constexpr uint32_t kCoffSymbolSize = 18;
+
+bool inImage(const std::vector<uint8_t>& image, uint64_t offset, uint64_t size) {
+  return offset <= image.size() && size <= image.size() - offset;
+}
+
+uint32_t readLe(const std::vector<uint8_t>& image, uint64_t offset, int byteCount) {
+  uint32_t value = 0;
+  for (int i = 0; i < byteCount; ++i) value |= uint32_t{image[offset + i]} << (8 * i);
+  return value;
+}
+
+void writeLe32(std::vector<uint8_t>& image, uint64_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Length of the COFF symbol table plus string table when they are exactly what follows
+// the payload start, else nothing.
+std::optional<uint64_t> trailingCoffTablesLength(const PeLayout& layout, const std::vector<uint8_t>& image) {
+  uint64_t start = layout.payloadStart();
+  if (layout.symbolTablePointer != start) return std::nullopt;
+  uint64_t stringTable = start + uint64_t{layout.symbolCount} * kCoffSymbolSize;
+  if (!inImage(image, stringTable, 4)) return std::nullopt;
+  uint32_t stringTableSize = readLe(image, stringTable, 4); // counts its own size field
+  if (stringTableSize < 4 || stringTable + stringTableSize != image.size()) return std::nullopt;
+  return image.size() - start;
+}
+
+} // namespace
+
+bool PeLayout::lastSectionEndsLast() const {
+  for (const PeSection& section : sections)
+    if (section.rawEnd() > payloadStart()) return false;
+  return true;
+}
+
+PeLayout readPeLayout(const std::vector<uint8_t>& image, const fs::path& file) {
+  if (!inImage(image, 0, 64) || image[0] != 'M' || image[1] != 'Z')
+    throw ToolError{file, "not a PE image: no MZ header"};
+  PeLayout layout;
+  layout.peOffset = readLe(image, kPeSignatureOffsetField, 4);
+  uint64_t pe = layout.peOffset;
+  if (!inImage(image, pe, 24) || readLe(image, pe, 4) != 0x00004550)
+    throw ToolError{file, "not a PE image: no \"PE\\0\\0\" signature at offset " + std::to_string(pe)};
+  uint32_t sectionCount = readLe(image, pe + kSectionCountField, 2);
+  uint32_t optionalHeaderSize = readLe(image, pe + kOptionalHeaderSizeField, 2);
+  layout.symbolTablePointer = readLe(image, pe + kSymbolTablePointerField, 4);
+  layout.symbolCount = readLe(image, pe + kSymbolCountField, 4);
+  if (sectionCount == 0) throw ToolError{file, "PE image without sections"};
+  uint64_t table = pe + kSectionTableOffset + optionalHeaderSize;
+  if (!inImage(image, table, uint64_t{kSectionHeaderSize} * sectionCount))
+    throw ToolError{file, "PE section table runs past the end of the file"};
+  for (uint32_t i = 0; i < sectionCount; ++i) {
+    uint64_t header = table + uint64_t{kSectionHeaderSize} * i;
+    layout.sections.push_back(
+        {readLe(image, header + kSectionRawSizeField, 4), readLe(image, header + kSectionRawOffsetField, 4)});
+  }
+  return layout;
+}
+
+PreparedStub prepareStub(std::vector<uint8_t> image, const fs::path& file) {
+  PeLayout layout = readPeLayout(image, file);
+  uint64_t start = layout.payloadStart();
+  if (!layout.lastSectionEndsLast())
+    throw ToolError{file, "the last section header (raw data ending at " + std::to_string(start) +
+                              ") is not the section whose raw data ends last; the launcher would look for "
+                              "the payload inside the image"};
+  if (start > image.size())
+    throw ToolError{file, "the last section's raw data ends at " + std::to_string(start) +
+                              ", beyond the end of the file (" + std::to_string(image.size()) + " bytes)"};
+  PreparedStub stub;
+  if (start < image.size()) {
+    std::optional<uint64_t> coffTables = trailingCoffTablesLength(layout, image);
+    if (!coffTables)
+      throw ToolError{file, std::to_string(image.size() - start) +
+                                " bytes follow the last section and are no COFF symbol or string table; the "
+                                "payload must start right after the last section"};
+    stub.droppedBytes = static_cast<size_t>(*coffTables);
+    image.resize(static_cast<size_t>(start));
+    writeLe32(image, layout.peOffset + kSymbolTablePointerField, 0);
+    writeLe32(image, layout.peOffset + kSymbolCountField, 0);
+  }
+  stub.bytes = std::move(image);
+  return stub;
+}
+
+} // namespace lnx::pack

@@ -1,0 +1,306 @@
+// Project file format (JSON; // and /* */ comments are allowed):
+//
+// {
+//   "stub": "../../build/win32/src/lnxlauncher.exe",
+//       the launcher stub, relative to the project file; --stub overrides it
+//   "checksum": true,
+//       store the CRC-32 of the covered range (default true; false stores flag 0, CRC 0)
+//   "defaults": true,
+//       start from the catalogue's default configuration and English messages (default
+//       true); false starts from empty tables
+//   "config": { "mainClass": "x.Y", "107": "5", "launcherType": 5, "noStartupTimeout": true,
+//               "applicationId": null },
+//       key: a readable name from the catalogue or a decimal id; value: a string, an integer
+//       (stored as decimal text), a boolean (stored "1" or "0") or null (no entry at all)
+//   "messages": { "1000": "Error", "20016": "..." },
+//       key: a decimal id; value: the text, or null for no entry
+//   "localisedSets": [ { "locale": "zh_CN", "messages": { "20016": "..." } } ],
+//       stored in this order; the launcher applies every set whose locale is a prefix of
+//       its own ("zh" applies to "zh_CN")
+//   "files": [ { "name": "lnxruntime.jar", "source": "files/lnxruntime.jar" },
+//              { "name": "img\\logo.png", "source": "files/logo.png" } ],
+//       in Payload order; name as extracted, at most one directory level separated by a
+//       backslash; source relative to the project file
+//   "javaData": "files/javadata.bin"
+//       optional: raw bytes placed after the file records, for the Java side
+// }
+//
+// Configuration 2002 and 2003 (number and ";"-separated names of the included files) are
+// filled from "files" and cannot be set. Narrow text (configuration values, file names,
+// locale names) must be representable in the narrow code page; messages are Unicode.
+// Unknown keys are errors, so that a misspelt setting is not silently ignored.
+#include "lnxpack/project_file.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "lnxpack/file_io.h"
+#include "lnxpack/text_convert.h"
+#include "lnxpack/tool_error.h"
+#include "payload/catalogue.h"
+#include "text/utf16.h"
+
+namespace lnx::pack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Json = nlohmann::json;
+
+std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+
+std::optional<int32_t> decimalId(const std::string& key) {
+  if (key.empty() || key.size() > 10 || key.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  uint64_t value = std::stoull(key);
+  if (value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+std::string lowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+class ProjectParser {
+public:
+  explicit ProjectParser(fs::path file) : file_(std::move(file)) {}
+  Project parse(const Json& document) const;
+
+private:
+  [[noreturn]] void fail(const std::string& problem) const { throw ToolError{file_, problem}; }
+  void checkKeys(const Json& object, std::initializer_list<const char*> allowed,
+                 const std::string& where) const;
+  const Json* member(const Json& object, const char* key, Json::value_t type, const std::string& where) const;
+  const Json& required(const Json& object, const char* key, Json::value_t type,
+                       const std::string& where) const;
+  fs::path resolve(const Json& path) const;
+  std::string narrow(const std::string& utf8, const std::string& where) const;
+  template <class IdOf, class Apply>
+  void forEachEntry(const Json& object, const std::string& where, IdOf idOf, Apply apply) const;
+  int32_t configId(const std::string& key) const;
+  int32_t messageId(const std::string& key, const std::string& where) const;
+  std::optional<std::string> configText(const Json& value, const std::string& where) const;
+  void applyConfig(const Json& overrides, std::map<int32_t, std::string>& config) const;
+  void applyMessages(const Json& overrides, std::map<int32_t, std::wstring>& messages) const;
+  LocalisedSet parseSet(const Json& set, const std::string& where) const;
+  IncludedFile parseFile(const Json& entry, const std::string& where) const;
+  void checkFileName(const std::string& name, const std::string& where) const;
+
+  fs::path file_;
+};
+
+void ProjectParser::checkKeys(const Json& object, std::initializer_list<const char*> allowed,
+                              const std::string& where) const {
+  for (const auto& item : object.items()) {
+    bool known = false;
+    for (const char* key : allowed) known = known || item.key() == key;
+    if (!known) fail(where + ": unknown key " + inQuotes(item.key()));
+  }
+}
+
+const Json* ProjectParser::member(const Json& object, const char* key, Json::value_t type,
+                                  const std::string& where) const {
+  auto it = object.find(key);
+  if (it == object.end()) return nullptr;
+  if (it->type() != type)
+    fail(where + ": " + inQuotes(key) + " must be " + Json(type).type_name() + ", not " + it->type_name());
+  return &*it;
+}
+
+const Json& ProjectParser::required(const Json& object, const char* key, Json::value_t type,
+                                    const std::string& where) const {
+  const Json* value = member(object, key, type, where);
+  if (!value) fail(where + ": " + inQuotes(key) + " is missing");
+  return *value;
+}
+
+fs::path ProjectParser::resolve(const Json& path) const {
+  fs::path given = path.get<std::string>();
+  return given.is_absolute() ? given : file_.parent_path() / given;
+}
+
+std::string ProjectParser::narrow(const std::string& utf8, const std::string& where) const {
+  std::string text;
+  if (!utf8ToPayloadNarrow(utf8, text))
+    fail(where + ": " + inQuotes(utf8) + " has characters outside the narrow code page");
+  return text;
+}
+
+// Calls apply(id, value, where) for every member, refusing two keys that name one id.
+template <class IdOf, class Apply>
+void ProjectParser::forEachEntry(const Json& object, const std::string& where, IdOf idOf, Apply apply) const {
+  std::set<int32_t> seen;
+  for (const auto& item : object.items()) {
+    int32_t id = idOf(item.key());
+    std::string entryWhere = where + " " + inQuotes(item.key());
+    if (!seen.insert(id).second) fail(entryWhere + ": id " + std::to_string(id) + " is given twice");
+    apply(id, item.value(), entryWhere);
+  }
+}
+
+int32_t ProjectParser::configId(const std::string& key) const {
+  if (std::optional<int32_t> id = decimalId(key)) return *id;
+  if (const ConfigInfo* info = findConfigByName(key)) return info->id;
+  fail("config: " + inQuotes(key) + " is neither a configuration name nor a decimal id");
+}
+
+int32_t ProjectParser::messageId(const std::string& key, const std::string& where) const {
+  std::optional<int32_t> id = decimalId(key);
+  if (!id) fail(where + ": " + inQuotes(key) + " is not a decimal id");
+  return *id;
+}
+
+std::optional<std::string> ProjectParser::configText(const Json& value, const std::string& where) const {
+  switch (value.type()) {
+  case Json::value_t::string:
+    return narrow(value.get<std::string>(), where);
+  case Json::value_t::number_integer:
+    return std::to_string(value.get<int64_t>());
+  case Json::value_t::number_unsigned:
+    return std::to_string(value.get<uint64_t>());
+  case Json::value_t::boolean:
+    return std::string(value.get<bool>() ? "1" : "0");
+  case Json::value_t::null:
+    return std::nullopt;
+  default:
+    fail(where + ": the value must be a string, an integer, a boolean or null, not " + value.type_name());
+  }
+}
+
+void ProjectParser::applyConfig(const Json& overrides, std::map<int32_t, std::string>& config) const {
+  auto idOf = [this](const std::string& key) { return configId(key); };
+  forEachEntry(overrides, "config", idOf, [&](int32_t id, const Json& value, const std::string& where) {
+    if (id == config::includedFileCount || id == config::includedFileNames)
+      fail(where + ": entry " + std::to_string(id) + " is filled from \"files\" and cannot be set");
+    if (std::optional<std::string> text = configText(value, where))
+      config[id] = *text;
+    else
+      config.erase(id);
+  });
+}
+
+void ProjectParser::applyMessages(const Json& overrides, std::map<int32_t, std::wstring>& messages) const {
+  auto idOf = [this](const std::string& key) { return messageId(key, "messages"); };
+  forEachEntry(overrides, "messages", idOf, [&](int32_t id, const Json& value, const std::string& where) {
+    if (value.is_null())
+      messages.erase(id);
+    else if (value.is_string())
+      messages[id] = utf8ToWide(value.get<std::string>());
+    else
+      fail(where + ": a message must be a string or null, not " + value.type_name());
+  });
+}
+
+LocalisedSet ProjectParser::parseSet(const Json& set, const std::string& where) const {
+  if (!set.is_object()) fail(where + " must be an object");
+  checkKeys(set, {"locale", "messages"}, where);
+  LocalisedSet result;
+  result.locale = narrow(required(set, "locale", Json::value_t::string, where).get<std::string>(), where);
+  const Json& messages = required(set, "messages", Json::value_t::object, where);
+  std::string messagesWhere = where + " messages";
+  std::map<int32_t, std::wstring> ordered;
+  auto idOf = [&](const std::string& key) { return messageId(key, messagesWhere); };
+  forEachEntry(messages, messagesWhere, idOf,
+               [&](int32_t id, const Json& value, const std::string& entryWhere) {
+                 if (!value.is_string())
+                   fail(entryWhere + ": a message must be a string, not " + value.type_name());
+                 ordered[id] = utf8ToWide(value.get<std::string>());
+               });
+  result.entries.assign(ordered.begin(), ordered.end());
+  return result;
+}
+
+void ProjectParser::checkFileName(const std::string& name, const std::string& where) const {
+  if (name.empty()) fail(where + ": the name is empty");
+  if (name.find(';') != std::string::npos)
+    fail(where + ": the name " + inQuotes(name) + " contains \";\", the separator of the name list");
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || std::string("/:*?\"<>|").find(c) != std::string::npos)
+      fail(where + ": the name " + inQuotes(name) + " contains a character that Windows file names cannot " +
+           "hold (directories are separated by \"\\\")");
+  size_t separator = name.find('\\');
+  if (separator != std::string::npos && name.find('\\', separator + 1) != std::string::npos)
+    fail(where + ": the name " + inQuotes(name) + " has more than one directory level");
+  std::string directory = separator == std::string::npos ? "" : name.substr(0, separator);
+  std::string leaf = separator == std::string::npos ? name : name.substr(separator + 1);
+  bool badDirectory =
+      separator != std::string::npos && (directory.empty() || directory == "." || directory == "..");
+  if (badDirectory || leaf.empty() || leaf == "." || leaf == "..")
+    fail(where + ": the name " + inQuotes(name) + " has an empty, \".\" or \"..\" part");
+}
+
+IncludedFile ProjectParser::parseFile(const Json& entry, const std::string& where) const {
+  if (!entry.is_object()) fail(where + " must be an object");
+  checkKeys(entry, {"name", "source"}, where);
+  IncludedFile file;
+  file.name = narrow(required(entry, "name", Json::value_t::string, where).get<std::string>(), where);
+  checkFileName(file.name, where);
+  file.source = resolve(required(entry, "source", Json::value_t::string, where));
+  return file;
+}
+
+Project ProjectParser::parse(const Json& document) const {
+  if (!document.is_object()) fail("the project must be a JSON object");
+  checkKeys(document,
+            {"stub", "checksum", "defaults", "config", "messages", "localisedSets", "files", "javaData"},
+            "project");
+  Project project;
+  const std::string top = "project";
+  if (const Json* stub = member(document, "stub", Json::value_t::string, top)) project.stub = resolve(*stub);
+  if (const Json* checksum = member(document, "checksum", Json::value_t::boolean, top))
+    project.checksum = checksum->get<bool>();
+  const Json* defaults = member(document, "defaults", Json::value_t::boolean, top);
+  if (!defaults || defaults->get<bool>()) {
+    for (const ConfigInfo& info : configCatalogue())
+      if (info.defaultValue) project.config[info.id] = info.defaultValue;
+    for (const MessageInfo& info : messageCatalogue()) project.messages[info.id] = info.defaultText;
+  }
+  if (const Json* config = member(document, "config", Json::value_t::object, top))
+    applyConfig(*config, project.config);
+  if (const Json* messages = member(document, "messages", Json::value_t::object, top))
+    applyMessages(*messages, project.messages);
+  if (const Json* sets = member(document, "localisedSets", Json::value_t::array, top))
+    for (size_t i = 0; i < sets->size(); ++i)
+      project.localisedSets.push_back(parseSet((*sets)[i], "localisedSets[" + std::to_string(i) + "]"));
+
+  std::string names;
+  std::set<std::string> seenNames; // Windows file names ignore case
+  if (const Json* files = member(document, "files", Json::value_t::array, top))
+    for (size_t i = 0; i < files->size(); ++i) {
+      std::string where = "files[" + std::to_string(i) + "]";
+      IncludedFile file = parseFile((*files)[i], where);
+      if (!seenNames.insert(lowerAscii(file.name)).second)
+        fail(where + ": the name " + inQuotes(file.name) + " is included twice");
+      names += (names.empty() ? "" : ";") + file.name;
+      project.files.push_back(std::move(file));
+    }
+  project.config[config::includedFileCount] = std::to_string(project.files.size());
+  project.config[config::includedFileNames] = names;
+
+  if (const Json* javaData = member(document, "javaData", Json::value_t::string, top))
+    project.javaData = resolve(*javaData);
+  return project;
+}
+
+} // namespace
+
+Project loadProject(const fs::path& projectFile) {
+  std::vector<uint8_t> bytes = readFileBytes(projectFile);
+  Json document;
+  try {
+    document = Json::parse(bytes.begin(), bytes.end(), nullptr, true, /*ignore_comments=*/true);
+  } catch (const Json::parse_error& error) {
+    std::string what = error.what();
+    size_t tag = what.find("] "); // drop the library's "[json.exception.parse_error.101] "
+    throw ToolError{projectFile, "invalid JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2))};
+  }
+  return ProjectParser(projectFile).parse(document);
+}
+
+} // namespace lnx::pack
