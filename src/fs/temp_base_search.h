@@ -2,9 +2,10 @@
 // The search for a usable temporary base directory, over an interface to the system so
 // that the order of the candidates can be checked without one. Narrow and wide searches
 // are twins: String is std::string (8-bit file-system code page) or std::wstring.
-#include <cstring>
 #include <optional>
 #include <string>
+
+#include "text/ascii_text.h"
 
 namespace lnx {
 
@@ -18,8 +19,6 @@ public:
   // requireRepresentable, its long name must also survive the 8-bit code page.
   virtual bool probe(const String& path, bool createFirst, bool requireRepresentable) = 0;
 };
-
-template <class String> String asciiText(const char* text) { return String(text, text + std::strlen(text)); }
 
 // Returns the first usable candidate, or an empty text when none is. usedFallback is set
 // when the search reached its second pass.

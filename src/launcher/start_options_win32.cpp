@@ -5,6 +5,7 @@
 
 #include "fs/path_names.h"
 #include "fs/temp_base.h"
+#include "jvm/variables.h"
 #include "launcher/launcher_state.h"
 #include "launcher/start_options.h"
 #include "log/error_report.h"
@@ -33,7 +34,7 @@ void changeWorkingDirectory() {
     logPrint(L"working directory unchanged");
     return;
   }
-  // Launcher variables in the setting are expanded once variable expansion exists.
+  expandVariablesW(configured, true);
   std::wstring directory = makeFullPath(configured, true, false);
   SetCurrentDirectoryW(directory.c_str());
   logPrint(L"change working directory to %s", directory);

@@ -45,30 +45,30 @@ std::wstring widenAscii(const char* text) {
   return out;
 }
 
-// Formats one numeric conversion through the C library with a narrow spec built from
+// Formats one numeric conversion through the C library with a narrow pattern built from
 // validated flags, width and precision only.
 std::wstring formatNumber(const std::string& flagsWidthPrecision, char conversion,
                           const FormatArg& arg) {
-  char spec[48];
+  char pattern[48];
   char buffer[128];
   switch (conversion) {
   case 'd':
   case 'i':
-    std::snprintf(spec, sizeof spec, "%%%slld", flagsWidthPrecision.c_str());
-    std::snprintf(buffer, sizeof buffer, spec, arg.asSigned());
+    std::snprintf(pattern, sizeof pattern, "%%%slld", flagsWidthPrecision.c_str());
+    std::snprintf(buffer, sizeof buffer, pattern, arg.asSigned());
     break;
   case 'u':
   case 'x':
   case 'X':
-    std::snprintf(spec, sizeof spec, "%%%sll%c", flagsWidthPrecision.c_str(), conversion);
-    std::snprintf(buffer, sizeof buffer, spec, arg.asUnsigned());
+    std::snprintf(pattern, sizeof pattern, "%%%sll%c", flagsWidthPrecision.c_str(), conversion);
+    std::snprintf(buffer, sizeof buffer, pattern, arg.asUnsigned());
     break;
   case 'p':
     std::snprintf(buffer, sizeof buffer, "%08llX", arg.asUnsigned());
     break;
   default: // f
-    std::snprintf(spec, sizeof spec, "%%%sf", flagsWidthPrecision.c_str());
-    std::snprintf(buffer, sizeof buffer, spec, arg.asReal());
+    std::snprintf(pattern, sizeof pattern, "%%%sf", flagsWidthPrecision.c_str());
+    std::snprintf(buffer, sizeof buffer, pattern, arg.asReal());
     break;
   }
   return widenAscii(buffer);
