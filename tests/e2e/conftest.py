@@ -1,0 +1,102 @@
+"""Fixtures of the end-to-end tests.
+
+  wine             WineWorld: run(program, *args, timeout=60, lang=, env=, cwd=) -> WineResult,
+                   start(...) -> BackgroundProgram (killed at the end of the test),
+                   windows_path(unix) / unix_path(windows), temp_dir, prefix, drive_c
+  dialogs          DialogProbe: read(press=, title_contains=, process=, pid=, any_window=,
+                   wait_seconds=20) -> DialogReading; start(...) -> PendingReading when
+                   the probe must wait before the program starts; list_windows()
+  tmp_setup_dir    a fresh directory for this test under C:\\lnxtests (Unix path)
+  windows_temp_dir the prefix's Windows TEMP as a Unix path (where the launcher logs)
+  launcher, lnxpack, dialogprobe, langprobe, msgboxdemo
+                   paths of the built artifacts; a test needing a missing one is skipped
+
+Artifact paths come from LNX_LAUNCHER, LNX_PACK, LNX_DIALOGPROBE, LNX_LANGPROBE and
+LNX_MSGBOXDEMO (set by ctest), else from the default build folders.
+"""
+
+import os
+import pathlib
+import re
+import shutil
+
+import pytest
+
+from dialogs import DialogProbe
+from winenv import WineWorld
+
+REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
+WIN32_BUILD = REPOSITORY / "build" / "win32"
+DEFAULT_ARTIFACTS = {
+    "LNX_LAUNCHER": WIN32_BUILD / "src" / "lnxlauncher.exe",
+    "LNX_PACK": REPOSITORY / "build" / "host" / "tools" / "lnxpack" / "lnxpack",
+    "LNX_DIALOGPROBE": WIN32_BUILD / "testsupport" / "dialogprobe.exe",
+    "LNX_LANGPROBE": WIN32_BUILD / "testsupport" / "langprobe.exe",
+    "LNX_MSGBOXDEMO": WIN32_BUILD / "testsupport" / "msgboxdemo.exe",
+}
+
+
+def _artifact(variable: str) -> pathlib.Path:
+    path = pathlib.Path(os.environ.get(variable) or DEFAULT_ARTIFACTS[variable])
+    if not path.is_file():
+        pytest.skip(f"{path.name} is not built ({variable}={path})")
+    return path
+
+
+@pytest.fixture(scope="session")
+def _wine_world() -> WineWorld:
+    try:
+        return WineWorld(os.environ)
+    except RuntimeError as problem:
+        pytest.exit(str(problem), returncode=4)
+
+
+@pytest.fixture
+def wine(_wine_world):
+    yield _wine_world
+    _wine_world.kill_started()
+
+
+@pytest.fixture
+def launcher() -> pathlib.Path:
+    return _artifact("LNX_LAUNCHER")
+
+
+@pytest.fixture
+def lnxpack() -> pathlib.Path:
+    return _artifact("LNX_PACK")
+
+
+@pytest.fixture
+def dialogprobe() -> pathlib.Path:
+    return _artifact("LNX_DIALOGPROBE")
+
+
+@pytest.fixture
+def langprobe() -> pathlib.Path:
+    return _artifact("LNX_LANGPROBE")
+
+
+@pytest.fixture
+def msgboxdemo() -> pathlib.Path:
+    return _artifact("LNX_MSGBOXDEMO")
+
+
+@pytest.fixture
+def dialogs(wine, dialogprobe) -> DialogProbe:
+    return DialogProbe(wine, dialogprobe)
+
+
+@pytest.fixture
+def tmp_setup_dir(wine, request) -> pathlib.Path:
+    # Parametrised ids hold brackets and quotes: keep the folder a plain Windows name.
+    name = re.sub(r"[^A-Za-z0-9_.-]", "_", request.node.name)[:80]
+    directory = wine.drive_c / "lnxtests" / name
+    shutil.rmtree(directory, ignore_errors=True)
+    directory.mkdir(parents=True)
+    return directory
+
+
+@pytest.fixture
+def windows_temp_dir(wine) -> pathlib.Path:
+    return wine.temp_dir

@@ -1,0 +1,42 @@
+"""Setup files for the end-to-end tests, built by lnxpack from a project given as a dict,
+and the byte surgery that damages them on purpose."""
+
+import json
+import pathlib
+import subprocess
+from typing import Dict, Optional
+
+
+def build_setup(lnxpack, launcher, directory: pathlib.Path, project: Optional[Dict] = None,
+                name: str = "setup.exe", files: Optional[Dict[str, bytes]] = None) -> pathlib.Path:
+    """Writes the project (and its files, name in the Payload -> content), packs it."""
+    project = dict(project or {})
+    sources = directory / "sources"
+    sources.mkdir(exist_ok=True)
+    entries = []
+    for index, (payload_name, content) in enumerate((files or {"lnxruntime.jar": b"jar"}).items()):
+        source = sources / f"file{index}"
+        source.write_bytes(content)
+        entries.append({"name": payload_name, "source": str(source)})
+    project.setdefault("files", entries)
+    project_file = directory / "project.json"
+    project_file.write_text(json.dumps(project, ensure_ascii=False), encoding="utf-8")
+    output = directory / name
+    subprocess.run([str(lnxpack), "build", str(project_file), "-o", str(output), "--stub", str(launcher)],
+                   check=True, capture_output=True)
+    return output
+
+
+def inspect(lnxpack, setup: pathlib.Path) -> Dict:
+    result = subprocess.run([str(lnxpack), "inspect", "--json", str(setup)], capture_output=True, text=True)
+    return json.loads(result.stdout)
+
+
+def patch(setup: pathlib.Path, offset: int, data: bytes) -> None:
+    content = bytearray(setup.read_bytes())
+    content[offset:offset + len(data)] = data
+    setup.write_bytes(bytes(content))
+
+
+def truncate(setup: pathlib.Path, size: int) -> None:
+    setup.write_bytes(setup.read_bytes()[:size])

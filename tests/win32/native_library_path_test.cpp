@@ -1,0 +1,90 @@
+// The native library directories put in front of PATH, in both views of the environment.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "test_log_capture.h"
+#include "fs/path_names.h"
+#include "jvm/native_library_path.h"
+#include "launcher/launcher_state.h"
+#include "payload/catalogue.h"
+#include "payload/tables.h"
+
+namespace lnx {
+namespace {
+
+std::string win32Path() {
+  char value[32767];
+  DWORD length = GetEnvironmentVariableA("PATH", value, sizeof value);
+  return std::string(value, length < sizeof value ? length : 0);
+}
+
+std::string runtimePath() {
+  const char* value = std::getenv("PATH");
+  return value ? value : "";
+}
+
+class NativeLibraryPathTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    savedPath_ = win32Path();
+    savedTables_ = installedTables();
+    savedTempDir_ = launcherState().extractionDir;
+    launcherState().extractionDir = "C:\\lnxtemp\\e4j1.tmp";
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("PATH", savedPath_.c_str());
+    _putenv(("PATH=" + savedPath_).c_str());
+    installTables(savedTables_);
+    launcherState().extractionDir = savedTempDir_;
+  }
+  static void configure(const std::string& directories) {
+    PayloadTables tables;
+    tables.configValues[config::nativeLibraryDirectories] = directories;
+    installTables(tables);
+  }
+
+  std::string savedPath_;
+  PayloadTables savedTables_;
+  std::string savedTempDir_;
+};
+
+TEST_F(NativeLibraryPathTest, TempDirUserComesFirstInBothViews) {
+  configure("${launcher:sys.launcherTempDirectory}\\user");
+  test::LogCapture log;
+  setNativeLibraryPath();
+  const std::string expected = "C:\\lnxtemp\\e4j1.tmp\\user;" + savedPath_;
+  EXPECT_EQ(expected, win32Path());
+  EXPECT_EQ(expected, runtimePath());
+  EXPECT_TRUE(log.contains(L"native lib dir is ${launcher:sys.launcherTempDirectory}\\user"));
+  EXPECT_TRUE(log.contains(L"Adding DLL directory C:\\lnxtemp\\e4j1.tmp\\user"));
+  EXPECT_TRUE(log.contains(L"Setting PATH (native libs) " + std::wstring(expected.begin(), expected.end())));
+}
+
+TEST_F(NativeLibraryPathTest, EmptyValueKeepsPathContent) {
+  configure("");
+  setNativeLibraryPath();
+  EXPECT_EQ(savedPath_, win32Path());
+  EXPECT_EQ(savedPath_, runtimePath());
+}
+
+TEST_F(NativeLibraryPathTest, RelativePieceJoinsLauncherDirectoryAbsoluteIsCollapsed) {
+  configure("lib;c:\\abs\\\\dir");
+  setNativeLibraryPath();
+  EXPECT_EQ(launcherDirectory() + "lib;c:\\abs\\dir;" + savedPath_, win32Path());
+}
+
+TEST(DllDirectory, ExistingDirectoryIsRegisteredAndRemoved) {
+  test::LogCapture log;
+  DllDirectoryCookie cookie = addDllDirectory(launcherDirectory());
+  EXPECT_NE(nullptr, cookie);
+  removeDllDirectory(cookie);
+  EXPECT_TRUE(log.contains(L"Removing DLL directory"));
+  EXPECT_EQ(nullptr, addDllDirectory(""));
+}
+
+} // namespace
+} // namespace lnx

@@ -1,0 +1,72 @@
+#include "probe_options.h"
+
+#include "console_out.h"
+
+#include <cwchar>
+
+namespace probe {
+namespace {
+
+const char usageText[] =
+    "usage: dialogprobe [--wait-seconds N] [--pid N] [--process NAME.exe]\n"
+    "                   [--title-contains TEXT] [--any-window]\n"
+    "                   [--press LABEL | --press-id ID] [--list]\n"
+    "Waits for a visible top-level dialog (class #32770; with --any-window any\n"
+    "captioned top-level window), prints its caption and controls, presses a button.\n"
+    "--list prints every visible top-level window at once instead.";
+
+std::optional<unsigned long> parseCount(const wchar_t* text) {
+  wchar_t* end = nullptr;
+  unsigned long value = std::wcstoul(text, &end, 10);
+  if (end == text || *end != L'\0')
+    return std::nullopt;
+  return value;
+}
+
+std::optional<ProbeOptions> usageError(const std::string& problem) {
+  writeErrorLine("dialogprobe: " + problem);
+  writeErrorLine(usageText);
+  return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ProbeOptions> parseProbeOptions(int argc, wchar_t** argv) {
+  ProbeOptions options;
+  for (int i = 1; i < argc; ++i) {
+    std::wstring name = argv[i];
+    if (name == L"--any-window") {
+      options.anyWindowClass = true;
+      continue;
+    }
+    if (name == L"--list") {
+      options.listOnly = true;
+      continue;
+    }
+    if (i + 1 >= argc)
+      return usageError("missing value or unknown option: " + toUtf8(name));
+    const wchar_t* value = argv[++i];
+    if (name == L"--wait-seconds" || name == L"--pid" || name == L"--press-id") {
+      std::optional<unsigned long> count = parseCount(value);
+      if (!count)
+        return usageError(toUtf8(name) + " needs a number, got: " + toUtf8(value));
+      if (name == L"--pid")
+        options.processId = *count;
+      else if (name == L"--press-id")
+        options.buttonToPress = ButtonChoice{L"", *count};
+      else
+        options.waitSeconds = static_cast<unsigned>(*count);
+    } else if (name == L"--process") {
+      options.processName = value;
+    } else if (name == L"--title-contains") {
+      options.titleContains = value;
+    } else if (name == L"--press") {
+      options.buttonToPress = ButtonChoice{value, std::nullopt};
+    } else {
+      return usageError("unknown option: " + toUtf8(name));
+    }
+  }
+  return options;
+}
+
+} // namespace probe

@@ -1,0 +1,28 @@
+#pragma once
+// Command line of dialogprobe: which window to wait for and what to do with it.
+#include <optional>
+#include <string>
+
+namespace probe {
+
+// The button to press: by label ("&Yes" and "Yes" alike) or, whatever language the
+// dialog speaks, by control id (IDOK is 1).
+struct ButtonChoice {
+  std::wstring label;
+  std::optional<unsigned long> controlId;
+};
+
+struct ProbeOptions {
+  unsigned waitSeconds = 20;
+  std::optional<unsigned long> processId;
+  std::wstring processName;   // image base name, compared case-insensitively; empty: any
+  std::wstring titleContains; // empty: any caption
+  std::optional<ButtonChoice> buttonToPress;
+  bool anyWindowClass = false; // accept any captioned top-level window, not only dialogs
+  bool listOnly = false;       // print all visible top-level windows and stop
+};
+
+// Returns the parsed options, or nothing after writing the problem and the usage to stderr.
+std::optional<ProbeOptions> parseProbeOptions(int argc, wchar_t** argv);
+
+} // namespace probe
