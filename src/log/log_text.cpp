@@ -13,14 +13,18 @@ std::wstring logLine(uint64_t startMillis, uint64_t nowMillis, bool isError, con
   return logStamp(startMillis, nowMillis) + (isError ? L"ERROR: " : L"") + message + L"\n";
 }
 
-std::wstring numberedLogFileName(const std::wstring& directory,
-                                 const std::function<bool(const std::wstring&)>& exists) {
-  std::wstring name;
+std::wstring createNumberedLogFile(
+    const std::wstring& directory,
+    const std::function<CreateResult(const std::wstring& name, bool overwrite)>& create) {
   for (int number = 1; number <= 1000; ++number) {
-    name = formatText(L"%slnx_nlog_%d.log", {directory, number});
-    if (!exists(name)) break;
+    std::wstring name = formatText(L"%slnx_nlog_%d.log", {directory, number});
+    switch (create(name, number == 1000)) {
+    case CreateResult::Created: return name;
+    case CreateResult::Failed: return std::wstring();
+    case CreateResult::Exists: break;
+    }
   }
-  return name;
+  return std::wstring();
 }
 
 std::wstring replacePlaceholder(const std::wstring& message, const std::wstring& argument) {

@@ -13,9 +13,14 @@ std::wstring logStamp(uint64_t startMillis, uint64_t nowMillis);
 // One line of the log: stamp, "ERROR: " for error lines, the message and a line feed.
 std::wstring logLine(uint64_t startMillis, uint64_t nowMillis, bool isError, const std::wstring& message);
 
-// "%slnx_nlog_%d.log" with the first number from 1 whose file does not exist; number 1000
-// is taken whatever exists. directory ends in a separator.
-std::wstring numberedLogFileName(const std::wstring& directory, const std::function<bool(const std::wstring&)>& exists);
+enum class CreateResult { Created, Exists, Failed };
+
+// Creates "%slnx_nlog_%d.log" with the first number from 1 whose file does not exist yet;
+// number 1000 is taken (overwrite set) whatever exists. Creating rather than testing for
+// existence keeps concurrent runs from choosing the same file. Returns the created name,
+// or empty when creation failed. directory ends in a separator.
+std::wstring createNumberedLogFile(const std::wstring& directory,
+                                   const std::function<CreateResult(const std::wstring& name, bool overwrite)>& create);
 
 // The first "{0}" replaced by the argument; a message without it stays as it is.
 std::wstring replacePlaceholder(const std::wstring& message, const std::wstring& argument);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "fs/path_names.h"
 #include "fs/path_rules.h"
 #include "fs/temp_base.h"
 #include "launcher/launcher_state.h"
@@ -54,10 +53,17 @@ void writeText(FILE* file, const std::wstring& text) {
   std::fwrite(utf8.data(), 1, utf8.size(), file);
 }
 
-FILE* createLogFile(const std::wstring& path) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (file) std::fwrite("\xEF\xBB\xBF", 1, 3, file);
-  return file;
+// Creates the file with its byte-order mark; with overwrite clear, an existing file is
+// left alone and reported.
+CreateResult createLogFile(const std::wstring& path, bool overwrite) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            overwrite ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_FILE_EXISTS ? CreateResult::Exists : CreateResult::Failed;
+  DWORD written = 0;
+  WriteFile(file, "\xEF\xBB\xBF", 3, &written, nullptr);
+  CloseHandle(file);
+  return CreateResult::Created;
 }
 
 bool environmentSaysKeep(const char* name) {
@@ -79,13 +85,13 @@ FILE* initialise(NativeLog& log) {
 
   std::wstring directory = getTempBaseW(false);
   directory = directory.empty() ? L"c:\\" : withTrailingSeparator(directory);
-  log.path = numberedLogFileName(directory, [](const std::wstring& name) { return pathExists(name); });
-  FILE* file = createLogFile(log.path);
-  if (!file) {
+  log.path = createNumberedLogFile(directory, createLogFile);
+  if (log.path.empty()) {
     log.path = kFallbackPath;
-    file = createLogFile(log.path);
-    if (!file) return nullptr;
+    if (createLogFile(log.path, true) != CreateResult::Created) return nullptr;
   }
+  FILE* file = _wfopen(log.path.c_str(), L"ab");
+  if (!file) return nullptr;
   std::vector<wchar_t> executable(6000);
   DWORD length = GetModuleFileNameW(nullptr, executable.data(), static_cast<DWORD>(executable.size()));
   std::time_t now = std::time(nullptr);

@@ -20,11 +20,22 @@ TEST(LogText, PlainAndErrorLines) {
   EXPECT_EQ(L"[0:1] ERROR: No JRE found\n", logLine(0, 1, true, L"No JRE found"));
 }
 
-TEST(LogText, NumberedFileNameTakesFirstFreeNumber) {
+TEST(LogText, NumberedFileTakesFirstNumberThatCanBeCreated) {
   std::set<std::wstring> present = {L"C:\\t\\lnx_nlog_1.log", L"C:\\t\\lnx_nlog_2.log", L"C:\\t\\lnx_nlog_3.log"};
-  auto exists = [&](const std::wstring& name) { return present.count(name) > 0; };
-  EXPECT_EQ(L"C:\\t\\lnx_nlog_4.log", numberedLogFileName(L"C:\\t\\", exists));
-  EXPECT_EQ(L"C:\\t\\lnx_nlog_1000.log", numberedLogFileName(L"C:\\t\\", [](const std::wstring&) { return true; }));
+  auto create = [&](const std::wstring& name, bool overwrite) {
+    if (present.count(name) && !overwrite) return CreateResult::Exists;
+    present.insert(name);
+    return CreateResult::Created;
+  };
+  EXPECT_EQ(L"C:\\t\\lnx_nlog_4.log", createNumberedLogFile(L"C:\\t\\", create));
+  EXPECT_EQ(L"C:\\t\\lnx_nlog_5.log", createNumberedLogFile(L"C:\\t\\", create)) << "a concurrent run takes the next";
+
+  auto allExist = [](const std::wstring&, bool overwrite) {
+    return overwrite ? CreateResult::Created : CreateResult::Exists;
+  };
+  EXPECT_EQ(L"C:\\t\\lnx_nlog_1000.log", createNumberedLogFile(L"C:\\t\\", allExist));
+  auto broken = [](const std::wstring&, bool) { return CreateResult::Failed; };
+  EXPECT_EQ(L"", createNumberedLogFile(L"C:\\t\\", broken));
 }
 
 TEST(LogText, OnlyFirstPlaceholderIsReplaced) {
