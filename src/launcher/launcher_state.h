@@ -20,6 +20,8 @@ struct LauncherState {
   std::wstring productNameWide;
   void* instance = nullptr;      // the executable's module handle
   std::string extractionDir;     // the per-run directory; empty means none
+  bool runtimeIncluded = false;  // an included runtime (archive or extracted directory) will be used
+  int progressBase = 0;          // progress position when the Java VM is about to start
 };
 
 LauncherState& launcherState();

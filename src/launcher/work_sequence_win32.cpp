@@ -1,14 +1,171 @@
-#include "launcher/work_sequence.h"
+#include <windows.h>
+#include <commctrl.h>
+#include <direct.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "fs/path_names.h"
+#include "fs/temp_dir.h"
+#include "jvm/native_library_path.h"
 #include "launcher/launcher_state.h"
+#include "launcher/startup_markers.h"
+#include "launcher/work_sequence.h"
+#include "log/error_report.h"
 #include "log/log.h"
+#include "payload/catalogue.h"
+#include "payload/extraction.h"
+#include "payload/included_files.h"
 #include "payload/own_executable.h"
+#include "payload/tables.h"
 
 namespace lnx {
 
+namespace {
+
+constexpr int kProgressBarId = 1001;
+
+std::string currentDirectory() {
+  std::vector<char> buffer(6000);
+  DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  return length > 0 && length < buffer.size() ? std::string(buffer.data(), length) : std::string();
+}
+
+std::string fullPathOf(const char* name) {
+  char buffer[2000];
+  return _fullpath(buffer, name, sizeof buffer) ? std::string(buffer) : std::string(name);
+}
+
+void changeToExtractionDirectory() {
+  const std::string& directory = launcherState().extractionDir;
+  if (_chdir(directory.c_str()) != 0)
+    logError(L"Could not change working dir to %S (%d)", directory, static_cast<int>(GetLastError()));
+}
+
+// A language restart re-uses the previous run's directory when it still holds the
+// installer's files.
+void adoptPreviousDirectory() {
+  LauncherState& state = launcherState();
+  state.extractionDir = currentDirectory();
+  if (!pathExists(state.extractionDir + "\\lnxruntime.jar")) {
+    logPrint(L"could not find lnxruntime.jar");
+    state.restartFilesMissing = true;
+  } else if (!pathExists(state.extractionDir + "\\lnxparams.conf")) {
+    logPrint(L"could not find lnxparams.conf");
+    state.restartFilesMissing = true;
+  }
+  if (state.restartFilesMissing) state.extractionDir.clear();
+}
+
+void createExtractionDirectory() {
+  LauncherState& state = launcherState();
+  if (!state.extractAndExit) {
+    createTempDir();
+    return;
+  }
+  state.extractionDir = moduleFileName() + ".test";
+  logPrint(L"Extracted dir: %S", state.extractionDir);
+  if (!CreateDirectoryA(state.extractionDir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    logPrint(L"Could not create dir %S (%d)", state.extractionDir, static_cast<int>(GetLastError()));
+    failWithMessageArgument(message::internalError, L"70");
+  }
+}
+
+void extractOrFail(HWND window) {
+  int result = extractIncludedFiles();
+  if (result == kCopied) return;
+  if (!launcherState().quiet) {
+    std::wstring text = getMessage(result == kWriteFailed ? message::notEnoughDiskSpace : message::installationCorrupted);
+    std::wstring caption = getMessage(message::wizardCaption);
+    MessageBoxW(window, text.c_str(), caption.c_str(), MB_ICONERROR);
+  }
+  exitLauncher(1);
+}
+
+// Whether an included runtime (the archive, or in a language restart its extracted
+// directory) is there to be used.
+bool detectIncludedRuntime() {
+  const LauncherState& state = launcherState();
+  logPrint(L"Current working dir: %S", currentDirectory());
+  std::string archive = fullPathOf("jre.tar.gz");
+  logPrint(L"Full JRE path: %S", archive);
+  bool included = pathExists(archive);
+  if (state.languageRestart && !state.restartFilesMissing && !included) {
+    logPrint(L"Checking restart JRE: %S", archive);
+    std::string extracted = fullPathOf("jre");
+    logPrint(L"Checking extracted JRE: %S", extracted);
+    included = pathExists(extracted);
+  }
+  logPrint(included ? L"JRE included" : L"No JRE included");
+  if (included && state.manualRuntime) {
+    logPrint(L"Included JRE not used because of manual switch");
+    included = false;
+  }
+  return included;
+}
+
+[[noreturn]] void abortWithoutRuntime(bool perProcessMarker) {
+  logError(L"No JRE found");
+  std::fputs("No JRE found. Aborting.\n", stdout);
+  std::fflush(stdout);
+  setStartupMarkers(false, perProcessMarker, true);
+  removeExtractionDirectory(); // nothing will use the extracted files
+  std::exit(83);               // a normal end, so that the log's exit handler runs
+}
+
+[[noreturn]] void writeUnextractedPositionAndExit() {
+  FILE* file = std::fopen("unextracted.txt", "w");
+  if (!file) {
+    logError(L"Could not write file with unextracted position");
+    failWithMessageArgument(message::internalError, L"71");
+  }
+  std::fprintf(file, "%d", static_cast<int>(getUnextractedPosition()));
+  std::fclose(file);
+  ExitProcess(0);
+}
+
+} // namespace
+
 int runWorkSequence(void* progressWindow) {
+  HWND window = static_cast<HWND>(progressWindow);
+  LauncherState& state = launcherState();
   logPrint(L"Starting work");
-  if (!launcherState().languageRestart) verifyPayload(progressWindow);
+  if (window) {
+    SendDlgItemMessageA(window, kProgressBarId, PBM_SETPOS, 1, 0);
+    SendDlgItemMessageA(window, kProgressBarId, PBM_SETRANGE, 0, MAKELPARAM(0, 400));
+  }
+
+  bool reuseDirectory = false;
+  if (state.languageRestart) {
+    adoptPreviousDirectory();
+    reuseDirectory = !state.restartFilesMissing;
+  } else {
+    verifyPayload(window);
+  }
+  if (!reuseDirectory) {
+    createExtractionDirectory();
+    setNativeLibraryPath();
+    changeToExtractionDirectory();
+    extractOrFail(window);
+  }
+
+  state.runtimeIncluded = detectIncludedRuntime();
+  bool preferInstalled = getConfigInt(config::preferInstalledRuntime) != 0;
+  bool perProcessMarker = window != nullptr;
+  if (!state.runtimeIncluded) {
+    setStartupMarkers(true, perProcessMarker, true);
+    // The installed-runtime search, the download and the manual choice are not part of
+    // the launcher yet: without an included runtime every run ends as a failed search.
+    abortWithoutRuntime(perProcessMarker);
+  } else if (preferInstalled) {
+    setStartupMarkers(true, perProcessMarker, true);
+    setStartupMarkers(false, perProcessMarker, true); // no installed runtime can be found yet
+  }
+  changeToExtractionDirectory();
+
+  state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
+  if (state.extractAndExit) writeUnextractedPositionAndExit();
   return 0;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "fs/path_names.h"
+#include "fs/temp_dir.h"
 #include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log_text.h"
@@ -58,11 +58,7 @@ void showErrorMessageNarrow(int messageId, const char* argument) {
 }
 
 void exitLauncher(unsigned exitCode) {
-  const LauncherState& state = launcherState();
-  if (!state.languageRestart && !state.extractionDir.empty()) {
-    emptyDirectory(state.extractionDir, true);
-    RemoveDirectoryA(state.extractionDir.c_str());
-  }
+  removeExtractionDirectory();
   std::fflush(nullptr);
   ExitProcess(exitCode);
 }

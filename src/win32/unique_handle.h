@@ -50,9 +50,16 @@ struct FindHandleTraits {
   static void close(Value h) { FindClose(h); }
 };
 
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value invalid() { return nullptr; }
+  static void close(Value h) { RegCloseKey(h); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 // A looked-up function of a system DLL that may be missing on older Windows.
 template <class Function> Function systemFunction(const wchar_t* module, const char* name) {

@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+#include "fs/path_names.h"
+#include "fs/path_rules.h"
+#include "fs/temp_base.h"
+#include "fs/temp_dir.h"
+#include "launcher/launcher_state.h"
+#include "log/error_report.h"
+#include "log/log.h"
+#include "payload/catalogue.h"
+
+namespace lnx {
+
+std::string makeTempFileName() {
+  std::string base = getTempBase();
+  logPrint(L"tempPath is %S", base);
+  std::vector<char> name(MAX_PATH + 1);
+  std::string tempFile;
+  if (GetTempFileNameA(base.c_str(), "mrv", 0, name.data())) {
+    tempFile = name.data();
+  } else {
+    logPrint(L"GetTempFileName failed (last error %d)", static_cast<int>(GetLastError()));
+    int pid = static_cast<int>(GetCurrentProcessId());
+    std::srand(static_cast<unsigned>(static_cast<uint32_t>(std::time(nullptr)) * static_cast<uint32_t>(pid)));
+    tempFile = withTrailingSeparator(base) + "mrv" + std::to_string(std::rand());
+  }
+  logPrint(L"tempFile is %S", tempFile);
+  return tempFile;
+}
+
+void createTempDir() {
+  LauncherState& state = launcherState();
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::string nameFile = makeTempFileName();
+    std::string tempDir = nameFile + "_dir" +
+                          std::to_string(static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr))));
+    logPrint(L"Temp dir3: %S", tempDir);
+    if (CreateDirectoryA(tempDir.c_str(), nullptr)) {
+      state.extractionDir = tempDir;
+      return;
+    }
+    logPrint(L"Could not create dir (%d)", static_cast<int>(GetLastError()));
+    DeleteFileA(nameFile.c_str()); // nothing refers to the unique file of a failed attempt
+  }
+  state.extractionDir.clear();
+  failWithMessageArgument(message::internalError, L"7");
+}
+
+void removeExtractionDirectory() {
+  const LauncherState& state = launcherState();
+  if (state.languageRestart || state.extractionDir.empty()) return;
+  emptyDirectory(state.extractionDir, true);
+  SetCurrentDirectoryA(launcherDirectory().c_str()); // a working directory cannot be removed
+  RemoveDirectoryA(state.extractionDir.c_str());
+  std::string nameFile = tempDirNameFile(state.extractionDir);
+  if (!nameFile.empty()) DeleteFileA(nameFile.c_str());
+}
+
+} // namespace lnx

@@ -1,0 +1,134 @@
+"""The work sequence up to the runtime: extraction directory, extracted files, the
+extract-and-exit and language-restart modes, and that nothing is left behind."""
+
+import re
+import subprocess
+import time
+
+import pytest
+
+from setups import build_setup, inspect, patch, truncate
+
+# Until a runtime archive can be prepared, a placeholder "jre.tar.gz" marks the runtime as
+# included, which is what lets extract-and-exit reach its stop.
+RUNTIME_PLACEHOLDER = {"jre.tar.gz": b"placeholder"}
+
+
+def leftovers(temp_dir):
+    """Extraction directories and their unique files in the Windows TEMP."""
+    return sorted(p.name for p in temp_dir.iterdir() if p.name.startswith("mrv"))
+
+
+def log_of(run_dir):
+    logs = sorted(run_dir.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
+    return logs[-1].read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
+
+
+@pytest.fixture
+def clean_temp(windows_temp_dir):
+    for old in windows_temp_dir.iterdir():
+        if old.name.startswith(("mrv", "lnx_nlog_")):
+            subprocess.run(["rm", "-rf", str(old)], check=True)
+    return windows_temp_dir
+
+
+class TestExtractAndExit:
+    def test_files_are_extracted_byte_for_byte_and_position_recorded(self, wine, launcher, lnxpack, tmp_setup_dir):
+        masked = bytes(range(256)) * 30  # holds the file mask 0xA7 and 0x00
+        files = {"lnxruntime.jar": b"PK" + masked, "lnxparams.conf": b"a=1\r\n", "images\\logo.png": masked[::-1],
+                 "empty.txt": b"", **RUNTIME_PLACEHOLDER}
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, files=files)
+        result = wine.run(setup, "__lnx_extract_and_exit", timeout=60)
+
+        assert result.returncode == 0, result.stdout + result.stderr
+        extracted = tmp_setup_dir / "setup.exe.test"
+        for name, content in files.items():
+            path = extracted.joinpath(*name.split("\\"))
+            if content:
+                assert path.read_bytes() == content, name
+            else:
+                assert not path.exists(), "a zero-size record creates no file"
+        position = (extracted / "unextracted.txt").read_text()
+        assert re.fullmatch(r"\d+", position)
+        assert int(position) == inspect(lnxpack, setup)["unextractedPosition"]
+
+
+class TestFatalRunsLeaveNothing:
+    def test_read_failure_during_extraction(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir,
+                            files={"a.bin": b"a" * 20000, "b.bin": b"b" * 20000})
+        truncate(setup, inspect(lnxpack, setup)["files"][1]["dataOffset"] + 100)
+        result = wine.run(setup, "-q", "-nocheck", env={"MORVA_LOG": "yes"}, timeout=60)
+
+        assert result.returncode == 1
+        assert leftovers(clean_temp) == []
+        assert "ERROR: Failed to extract " in log_of(clean_temp)
+
+    def test_name_leading_out_of_the_directory_is_refused(self, wine, launcher, lnxpack, tmp_setup_dir,
+                                                          clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"qq\\escaped.txt": b"data"})
+        content = setup.read_bytes()
+        patch(setup, content.index(b"qq\\escaped.txt"), b"..")
+        result = wine.run(setup, "-q", "-nocheck", env={"MORVA_LOG": "yes"}, timeout=60)
+
+        assert result.returncode == 1
+        assert not (clean_temp / "escaped.txt").exists()
+        assert leftovers(clean_temp) == []
+        assert "ERROR: Refusing included file name ..\\escaped.txt" in log_of(clean_temp)
+
+    def test_run_without_runtime_removes_its_directory(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"lnxruntime.jar": b"jar", "d\\x.txt": b"x"})
+        result = wine.run(setup, "-q", timeout=60)
+
+        assert result.returncode == 83
+        assert result.stdout.replace("\r\n", "\n") == "No JRE found. Aborting.\n"
+        assert leftovers(clean_temp) == []
+
+
+class TestDirectories:
+    def test_manual_temp_directory(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir)
+        manual = tmp_setup_dir / "my temp"
+        manual.mkdir()
+        usable = wine.run(setup, "-q", "-temp", wine.windows_path(manual), env={"MORVA_LOG": "yes"}, timeout=60)
+        missing = wine.run(setup, "-q", "/temp", wine.windows_path(tmp_setup_dir / "absent"),
+                           env={"MORVA_LOG": "yes"}, timeout=60)
+
+        assert (usable.returncode, missing.returncode) == (83, 83)
+        logs = sorted(clean_temp.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
+        first, second = (p.read_bytes().decode("utf-8-sig") for p in logs)
+        assert f"Using manual temp dir {wine.windows_path(manual)}" in first
+        assert re.search(r"Temp dir3: " + re.escape(wine.windows_path(manual)) + r"\\mrv[0-9A-Fa-f]+\.tmp_dir-?\d+", first)
+        assert "Manual temp dir not usable " in second
+        assert re.search(r"Temp dir3: C:\\users\\[^\\]+\\Temp\\mrv", second)
+
+    def test_language_restart_reuses_a_complete_directory(self, wine, launcher, lnxpack, tmp_setup_dir,
+                                                          clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir)
+        previous = tmp_setup_dir / "previous"
+        previous.mkdir()
+        (previous / "lnxruntime.jar").write_bytes(b"jar")
+        (previous / "lnxparams.conf").write_bytes(b"x")
+        result = wine.run(setup, "__lnx_lang_restart", cwd=previous, env={"MORVA_LOG": "yes"}, timeout=60)
+
+        assert result.returncode == 83
+        log = log_of(clean_temp)
+        assert "language restart" in log
+        for skipped in ("verifying integrity", "starting at", "extracting files", "Temp dir3"):
+            assert skipped not in log
+        assert "Current working dir: " + wine.windows_path(previous) in log
+        assert (previous / "lnxruntime.jar").exists(), "a language restart never removes the directory"
+
+    def test_concurrent_runs_get_their_own_directories(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"lnxruntime.jar": b"j" * 100000})
+        runs = [wine.start(setup, "-q", env={"MORVA_LOG": "yes"}) for _ in range(10)]
+        results = [run.wait(timeout=120) for run in runs]
+
+        assert [r.returncode for r in results] == [83] * 10
+        directories = set()
+        for log in clean_temp.glob("lnx_nlog_*.log"):
+            found = re.findall(r"Temp dir3: (\S+)", log.read_bytes().decode("utf-8-sig"))
+            assert len(found) == 1
+            directories.add(found[0])
+        assert len(directories) == 10
+        assert leftovers(clean_temp) == []

@@ -1,0 +1,46 @@
+// The start-up markers against the real (Wine) registry.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "launcher/launcher_state.h"
+#include "launcher/startup_markers.h"
+
+namespace lnx {
+namespace {
+
+bool globalMarkerPresent() {
+  DWORD value = 0, size = sizeof value;
+  return RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\qorvane-systems\\morva", "InstallStarted", RRF_RT_REG_DWORD,
+                      nullptr, &value, &size) == ERROR_SUCCESS &&
+         value == 1;
+}
+
+TEST(StartupMarkers, SetReadAndRemove) {
+  setStartupMarkers(false, true, true);
+  EXPECT_EQ(0ul, readStartupMarker());
+  EXPECT_FALSE(globalMarkerPresent());
+
+  setStartupMarkers(true, true, false);
+  EXPECT_EQ(1ul, readStartupMarker());
+  EXPECT_FALSE(globalMarkerPresent()) << "only the per-process value was asked for";
+  setStartupMarkers(true, false, true);
+  EXPECT_TRUE(globalMarkerPresent());
+
+  setStartupMarkers(false, true, true);
+  EXPECT_EQ(0ul, readStartupMarker());
+  EXPECT_FALSE(globalMarkerPresent());
+}
+
+TEST(StartupMarkers, LanguageRestartLeavesThemAlone) {
+  launcherState().languageRestart = true;
+  setStartupMarkers(true, true, true);
+  launcherState().languageRestart = false;
+  EXPECT_EQ(0ul, readStartupMarker());
+  EXPECT_FALSE(globalMarkerPresent());
+}
+
+} // namespace
+} // namespace lnx
