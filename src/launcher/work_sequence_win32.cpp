@@ -19,6 +19,9 @@
 #include "payload/included_files.h"
 #include "payload/own_executable.h"
 #include "payload/tables.h"
+#include "runtime/jvm_home.h"
+#include "runtime/pack200.h"
+#include "runtime/runtime_search.h"
 
 namespace lnx {
 
@@ -114,6 +117,20 @@ bool detectIncludedRuntime() {
   std::exit(83);               // a normal end, so that the log's exit handler runs
 }
 
+// The Payload's own packed files, restored with the chosen runtime's unpacker.
+void unpackIncludedPackFiles() {
+  const std::string suffix = ".pack";
+  int count = getConfigInt(config::includedFileCount);
+  std::vector<std::string> names = splitIncludedNames(getConfigCopy(config::includedFileNames));
+  for (int i = 0; i < count && i < static_cast<int>(names.size()); ++i) {
+    const std::string& name = names[static_cast<size_t>(i)];
+    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+      continue;
+    logPrint(L"unpacking %S", name);
+    unpackPackFile(jvmHome(), launcherState().extractionDir + "\\" + name);
+  }
+}
+
 [[noreturn]] void writeUnextractedPositionAndExit() {
   FILE* file = std::fopen("unextracted.txt", "w");
   if (!file) {
@@ -155,16 +172,20 @@ int runWorkSequence(void* progressWindow) {
   bool perProcessMarker = window != nullptr;
   if (!state.runtimeIncluded) {
     setStartupMarkers(true, perProcessMarker, true);
-    // The installed-runtime search, the download and the manual choice are not part of
-    // the launcher yet: without an included runtime every run ends as a failed search.
-    abortWithoutRuntime(perProcessMarker);
+    // The download and the manual choice of a runtime are not part of the launcher yet: a
+    // failed search ends every run the way it ends a quiet one.
+    if (state.manualRuntime || !LoadDLL(false, nullptr, false)) abortWithoutRuntime(perProcessMarker);
   } else if (preferInstalled) {
     setStartupMarkers(true, perProcessMarker, true);
-    setStartupMarkers(false, perProcessMarker, true); // no installed runtime can be found yet
+    if (LoadDLL(false, nullptr, false))
+      state.runtimeIncluded = false; // the installed runtime is used
+    else
+      setStartupMarkers(false, perProcessMarker, true);
   }
   changeToExtractionDirectory();
 
   state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
+  if (!reuseDirectory) unpackIncludedPackFiles();
   if (state.extractAndExit) writeUnextractedPositionAndExit();
   return 0;
 }
