@@ -10,9 +10,12 @@
   windows_temp_dir the prefix's Windows TEMP as a Unix path (where the launcher logs)
   launcher, lnxpack, dialogprobe, langprobe, msgboxdemo
                    paths of the built artifacts; a test needing a missing one is skipped
+  runtimes         RuntimeMaker (runtimes.py): make(directory, version, ...) lays out a
+                   Java runtime from the built stand-ins; skipped when they are not built
 
 Artifact paths come from LNX_LAUNCHER, LNX_PACK, LNX_DIALOGPROBE, LNX_LANGPROBE and
-LNX_MSGBOXDEMO (set by ctest), else from the default build folders.
+LNX_MSGBOXDEMO (set by ctest), else from the default build folders; the stand-in runtime
+from LNX_STANDIN_DIR (its 32-bit programs) and LNX_STANDIN_JVM64 (the 64-bit jvm.dll).
 """
 
 import os
@@ -23,6 +26,7 @@ import shutil
 import pytest
 
 from dialogs import DialogProbe
+from runtimes import RuntimeMaker
 from winenv import WineWorld
 
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
@@ -100,3 +104,24 @@ def tmp_setup_dir(wine, request) -> pathlib.Path:
 @pytest.fixture
 def windows_temp_dir(wine) -> pathlib.Path:
     return wine.temp_dir
+
+
+# ---- The stand-in Java runtime ------------------------------------------------------------
+
+DEFAULT_STANDINS = {
+    "LNX_STANDIN_DIR": WIN32_BUILD / "testsupport" / "standin",
+    "LNX_STANDIN_JVM64": WIN32_BUILD / "testsupport" / "jvm64" / "jvm.dll",
+}
+
+
+def _standin_path(variable: str) -> pathlib.Path:
+    return pathlib.Path(os.environ.get(variable) or DEFAULT_STANDINS[variable])
+
+
+@pytest.fixture
+def runtimes() -> RuntimeMaker:
+    maker = RuntimeMaker(_standin_path("LNX_STANDIN_DIR"), _standin_path("LNX_STANDIN_JVM64"))
+    missing = maker.missing()
+    if missing:
+        pytest.skip(f"the stand-in runtime is not built: {', '.join(map(str, missing))}")
+    return maker
