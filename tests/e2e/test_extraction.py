@@ -7,11 +7,8 @@ import time
 
 import pytest
 
+from runtimes import minimal_jar, pack_bytes
 from setups import build_setup, inspect, patch, truncate
-
-# Until a runtime archive can be prepared, a placeholder "jre.tar.gz" marks the runtime as
-# included, which is what lets extract-and-exit reach its stop.
-RUNTIME_PLACEHOLDER = {"jre.tar.gz": b"placeholder"}
 
 
 def leftovers(temp_dir):
@@ -33,12 +30,18 @@ def clean_temp(windows_temp_dir):
 
 
 class TestExtractAndExit:
-    def test_files_are_extracted_byte_for_byte_and_position_recorded(self, wine, launcher, lnxpack, tmp_setup_dir):
+    """Extract-and-exit stops after the runtime search and the Pack200 pass, so these runs
+    get a stand-in runtime through JAVA_HOME."""
+
+    def test_files_are_extracted_byte_for_byte_and_position_recorded(self, wine, runtimes, launcher, lnxpack,
+                                                                     tmp_setup_dir):
+        java = runtimes.make(tmp_setup_dir / "java", "1.8.0_201")
         masked = bytes(range(256)) * 30  # holds the file mask 0xA7 and 0x00
         files = {"lnxruntime.jar": b"PK" + masked, "lnxparams.conf": b"a=1\r\n", "images\\logo.png": masked[::-1],
-                 "empty.txt": b"", **RUNTIME_PLACEHOLDER}
+                 "empty.txt": b""}
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, files=files)
-        result = wine.run(setup, "__lnx_extract_and_exit", timeout=60)
+        result = wine.run(setup, "__lnx_extract_and_exit", env={"JAVA_HOME": wine.windows_path(java.home)},
+                          timeout=60)
 
         assert result.returncode == 0, result.stdout + result.stderr
         extracted = tmp_setup_dir / "setup.exe.test"
@@ -51,6 +54,23 @@ class TestExtractAndExit:
         position = (extracted / "unextracted.txt").read_text()
         assert re.fullmatch(r"\d+", position)
         assert int(position) == inspect(lnxpack, setup)["unextractedPosition"]
+
+
+    def test_packed_payload_files_are_unpacked_with_the_chosen_runtime(self, wine, runtimes, launcher, lnxpack,
+                                                                       tmp_setup_dir):
+        java = runtimes.make(tmp_setup_dir / "java", "1.8.0_201")
+        jar = minimal_jar("app/Main.class")
+        files = {"lnxruntime.jar": b"jar", "app.jar.pack": pack_bytes(jar), "other.jar.PACK": pack_bytes(jar)}
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, files=files)
+        result = wine.run(setup, "__lnx_extract_and_exit", env={"JAVA_HOME": wine.windows_path(java.home)},
+                          timeout=60)
+
+        assert result.returncode == 0, result.stdout + result.stderr
+        extracted = tmp_setup_dir / "setup.exe.test"
+        assert (extracted / "app.jar").read_bytes() == jar
+        assert not (extracted / "app.jar.pack").exists()
+        assert (extracted / "other.jar.PACK").exists(), "the suffix is compared case-sensitively"
+        assert not (extracted / "other.jar").exists()
 
 
 class TestFatalRunsLeaveNothing:
