@@ -1,51 +1,110 @@
 // jvm.dll of the stand-in runtime: the invocation interface the launcher takes from the
-// library with GetProcAddress. Every call is recorded in jvm.log beside the dll; creating
-// a VM is refused, since nothing here runs bytecode.
+// library with GetProcAddress. JNI_CreateJavaVM creates a fake VM over the class path it
+// is given (no bytecode runs); every call is recorded in the report file (jvm_switches.h).
 #define _JNI_IMPLEMENTATION_ // jni.h then declares its functions as exports
 #include <jni.h>
 
-#include "append_line.h"
-#include "beside_self.h"
-
 #include <cstdio>
+#include <mutex>
 #include <string>
+
+#include "java_side.h"
+#include "jni_fake/fake_jvm.h"
+#include "jni_fake/java_text.h"
+#include "jvm_switches.h"
+#include "report_file.h"
 
 namespace {
 
-void recordCall(const std::string& line) {
-  standin::appendLine(standin::besideSelf(L"jvm.log"), line);
+constexpr char16_t kClassPathOption[] = u"-Djava.class.path=";
+
+// Everything here lives until the process ends and is never destroyed: at exit, a window
+// thread of the Java side may already be gone, and a destructor waiting for it would hang.
+struct ProcessVm {
+  std::mutex lock;
+  std::string switchProblem; // before switches, which are read into it
+  standin::JvmSwitches switches;
+  jnifake::JniReport report;
+  jnifake::FakeJvm* jvm = nullptr;
+  standin::JavaSide* javaSide = nullptr;
+
+  ProcessVm()
+      : switches(standin::readJvmSwitches(switchProblem)),
+        report([path = switches.reportPath](const std::string& text) { standin::replaceReportFile(path, text); }) {}
+};
+
+ProcessVm& processVm() {
+  static ProcessVm* created = new ProcessVm();
+  return *created;
 }
 
-bool isSupportedVersion(jint version) {
-  switch (version) {
-  case JNI_VERSION_1_2:
-  case JNI_VERSION_1_4:
-  case JNI_VERSION_1_6:
-  case JNI_VERSION_1_8:
-  case JNI_VERSION_9:
-  case JNI_VERSION_10:
-    return true;
-  default:
-    return false;
-  }
-}
-
-std::string hexVersion(jint version) {
+jnifake::JsonValue hexVersion(jint version) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(version));
-  return text;
+  return jnifake::JsonValue::text(jnifake::fromModifiedUtf8(text));
 }
 
-void recordCreation(const JavaVMInitArgs* initArgs) {
-  if (!initArgs) {
-    recordCall("JNI_CreateJavaVM null");
-    return;
+std::vector<std::u16string> optionTexts(const JavaVMInitArgs& initArgs) {
+  std::vector<std::u16string> options;
+  for (jint index = 0; index < initArgs.nOptions; ++index) {
+    const char* option = initArgs.options[index].optionString;
+    options.push_back(option ? jnifake::fromAnsi(option) : u"");
   }
-  recordCall("JNI_CreateJavaVM " + std::to_string(initArgs->nOptions));
-  for (jint index = 0; index < initArgs->nOptions; ++index) {
-    const char* option = initArgs->options[index].optionString;
-    recordCall(option ? option : "(null)");
+  return options;
+}
+
+// A real VM takes the last java.class.path definition.
+std::wstring classPathValue(const std::vector<std::u16string>& options) {
+  std::u16string value;
+  for (const std::u16string& option : options)
+    if (option.rfind(kClassPathOption, 0) == 0)
+      value = option.substr(std::char_traits<char16_t>::length(kClassPathOption));
+  return std::wstring(value.begin(), value.end());
+}
+
+// Why creation fails, or JNI_OK.
+jint creationResult(ProcessVm& process, const JavaVMInitArgs* initArgs, std::string& problem) {
+  if (!initArgs)
+    problem = "no arguments";
+  else if (!process.switchProblem.empty())
+    problem = process.switchProblem;
+  else if (process.switches.failCreate)
+    problem = "LNX_JVM_FAIL_CREATE";
+  else if (process.jvm)
+    return JNI_EEXIST;
+  else if (!jnifake::isSupportedJniVersion(initArgs->version))
+    return JNI_EVERSION;
+  return problem.empty() ? JNI_OK : JNI_ERR;
+}
+
+jint createJavaVm(JavaVM** pvm, void** penv, const JavaVMInitArgs* initArgs) {
+  ProcessVm& process = processVm();
+  std::lock_guard<std::mutex> locked(process.lock);
+  std::vector<std::u16string> options = initArgs ? optionTexts(*initArgs) : std::vector<std::u16string>();
+  jnifake::JsonValue optionList = jnifake::JsonValue::array();
+  for (const std::u16string& option : options)
+    optionList.push(jnifake::JsonValue::text(option));
+  process.report.recordOptions(std::move(optionList));
+
+  std::string problem;
+  jint result = creationResult(process, initArgs, problem);
+  jnifake::JsonValue event = jnifake::callEvent("createJavaVM");
+  if (initArgs) {
+    event.set(u"version", hexVersion(initArgs->version));
+    event.set(u"ignoreUnrecognized", jnifake::JsonValue::boolean(initArgs->ignoreUnrecognized));
   }
+  event.set(u"result", jnifake::JsonValue::number(result));
+  if (!problem.empty())
+    event.set(u"problem", jnifake::JsonValue::text(jnifake::fromModifiedUtf8(problem)));
+  if (result == JNI_OK) {
+    jnifake::FakeJvmSetup setup{jnifake::classPathEntries(classPathValue(options)), process.switches.missingClass};
+    process.jvm = new jnifake::FakeJvm(setup, process.report);
+    process.javaSide = new standin::JavaSide(*process.jvm, process.report, process.switches);
+    *pvm = process.jvm->vm();
+    *penv = process.jvm->env();
+  }
+  process.report.recordCall(std::move(event));
+  return result;
 }
 
 } // namespace
@@ -54,9 +113,13 @@ void recordCreation(const JavaVMInitArgs* initArgs) {
 
 extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
   try {
+    if (!args)
+      return JNI_ERR;
     jint version = static_cast<JavaVMInitArgs*>(args)->version;
-    recordCall("JNI_GetDefaultJavaVMInitArgs " + hexVersion(version));
-    return isSupportedVersion(version) ? JNI_OK : JNI_EVERSION;
+    jnifake::JsonValue event = jnifake::callEvent("getDefaultJavaVMInitArgs");
+    event.set(u"version", hexVersion(version));
+    processVm().report.recordCall(std::move(event));
+    return jnifake::isSupportedJniVersion(version) ? JNI_OK : JNI_EVERSION;
   } catch (...) {
     return JNI_ERR;
   }
@@ -66,19 +129,22 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
   *pvm = nullptr;
   *penv = nullptr;
   try {
-    recordCreation(static_cast<const JavaVMInitArgs*>(args));
+    return createJavaVm(pvm, penv, static_cast<const JavaVMInitArgs*>(args));
   } catch (...) {
+    return JNI_ERR;
   }
-  return JNI_ERR;
 }
 
 extern "C" JNIEXPORT jint JNICALL JNI_GetCreatedJavaVMs(JavaVM** vms, jsize bufferLength, jsize* count) {
-  (void)vms;
-  (void)bufferLength;
   try {
-    recordCall("JNI_GetCreatedJavaVMs");
+    ProcessVm& process = processVm();
+    std::lock_guard<std::mutex> locked(process.lock);
+    process.report.recordCall(jnifake::callEvent("getCreatedJavaVMs"));
+    *count = process.jvm ? 1 : 0;
+    if (process.jvm && bufferLength > 0)
+      vms[0] = process.jvm->vm();
+    return JNI_OK;
   } catch (...) {
+    return JNI_ERR;
   }
-  *count = 0;
-  return JNI_OK;
 }

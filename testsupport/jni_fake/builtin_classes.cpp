@@ -1,0 +1,46 @@
+#include "builtin_classes.h"
+
+#include <vector>
+
+namespace jnifake {
+
+namespace {
+
+constexpr uint16_t kAccPublic = 0x0001;
+
+ClassMember instanceMethod(const char* name, const char* descriptor) { return {name, descriptor, kAccPublic}; }
+ClassMember staticMethod(const char* name, const char* descriptor) {
+  return {name, descriptor, static_cast<uint16_t>(kAccPublic | kAccStatic)};
+}
+
+std::vector<ClassFile> builtinClasses() {
+  ClassMember toString = instanceMethod(kToStringName, kToStringDescriptor);
+  return {
+      {kObjectClass, "", kAccPublic, {}, {toString}},
+      {kStringClass, kObjectClass, kAccPublic, {}, {toString, instanceMethod("length", "()I")}},
+      {kSystemClass,
+       kObjectClass,
+       kAccPublic,
+       {},
+       {staticMethod(kSetPropertyName, kSetPropertyDescriptor),
+        staticMethod("getProperty", "(Ljava/lang/String;)Ljava/lang/String;")}},
+      {"java/lang/Throwable",
+       kObjectClass,
+       kAccPublic,
+       {},
+       {toString, instanceMethod("getMessage", kToStringDescriptor)}},
+      {"java/lang/Exception", "java/lang/Throwable", kAccPublic, {}, {}},
+      {kPendingExceptionClass, "java/lang/Exception", kAccPublic, {}, {}},
+  };
+}
+
+} // namespace
+
+std::optional<ClassFile> builtinClass(const std::string& name) {
+  for (ClassFile& known : builtinClasses())
+    if (known.name == name)
+      return std::move(known);
+  return std::nullopt;
+}
+
+} // namespace jnifake

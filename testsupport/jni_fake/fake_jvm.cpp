@@ -1,0 +1,91 @@
+#include "fake_jvm.h"
+
+#include <algorithm>
+
+#include "vm_state.h"
+
+namespace jnifake {
+
+FakeJvm::FakeJvm(const FakeJvmSetup& setup, JniReport& report) : state_(std::make_unique<VmState>(setup, report)) {}
+
+FakeJvm::~FakeJvm() = default;
+
+JNIEnv* FakeJvm::env() { return reinterpret_cast<JNIEnv*>(&state_->envBlock); }
+
+JavaVM* FakeJvm::vm() { return reinterpret_cast<JavaVM*>(&state_->vmBlock); }
+
+void FakeJvm::onStaticCall(std::function<void(const StaticCall&)> hook) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  state_->staticCallHook = std::move(hook);
+}
+
+void FakeJvm::onDestroy(std::function<void()> hook) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  state_->destroyHook = std::move(hook);
+}
+
+void FakeJvm::throwPending(const std::u16string& text) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  state_->raise(text);
+}
+
+bool FakeJvm::exceptionPending() {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  return state_->pendingException != nullptr;
+}
+
+jstring FakeJvm::newString(const std::u16string& text) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  return static_cast<jstring>(state_->heap.reference(state_->newString(text)));
+}
+
+std::optional<std::u16string> FakeJvm::stringText(jobject reference) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  ReferenceState referenceState;
+  JavaObject* object = state_->heap.resolve(reference, referenceState);
+  if (!object || object->kind != ObjectKind::string)
+    return std::nullopt;
+  return object->text;
+}
+
+void* FakeJvm::registeredNative(const std::string& className, const std::string& name,
+                                const std::string& descriptor) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  for (const RegisteredNative& known : state_->natives)
+    if (known.className == className && known.name == name && known.descriptor == descriptor)
+      return known.function;
+  return nullptr;
+}
+
+size_t FakeJvm::unreleasedTexts() {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  return state_->pinnedChars.size() + state_->pinnedUtf.size();
+}
+
+std::vector<std::wstring> classPathEntries(const std::wstring& value) {
+  std::vector<std::wstring> entries;
+  size_t start = 0;
+  while (start <= value.size()) {
+    size_t end = std::min(value.find(L';', start), value.size());
+    if (end > start)
+      entries.push_back(value.substr(start, end - start));
+    start = end + 1;
+  }
+  return entries;
+}
+
+bool isSupportedJniVersion(jint version) {
+  switch (version) {
+  case JNI_VERSION_1_2:
+  case JNI_VERSION_1_4:
+  case JNI_VERSION_1_6:
+  case JNI_VERSION_1_8:
+  case JNI_VERSION_9:
+  case JNI_VERSION_10:
+    return true;
+  default:
+    return false;
+  }
+}
+
+} // namespace jnifake

@@ -1,0 +1,57 @@
+#pragma once
+// The Java objects of the fake VM and the local references JNI hands out for them. A
+// reference stays a distinct handle until DeleteLocalRef, so that a deleted or foreign
+// reference is told apart from a live one. Objects live as long as the VM: test runs are
+// short, and a native that keeps a stale reference then reads a recorded problem instead
+// of freed memory.
+#include <jni.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "class_registry.h"
+
+namespace jnifake {
+
+enum class ObjectKind { classObject, string, objectArray, throwable };
+
+struct JavaObject {
+  ObjectKind kind = ObjectKind::string;
+  // The object's class; for a class object, the class it stands for.
+  const LoadedClass* type = nullptr;
+  std::u16string text;      // a string's characters, a throwable's toString
+  std::string elementClass; // an object array's element class
+  std::vector<JavaObject*> elements;
+
+  // The object's class where this VM knows it: not for class objects (java/lang/Class)
+  // nor for arrays.
+  const LoadedClass* knownClass() const { return kind == ObjectKind::classObject ? nullptr : type; }
+};
+
+enum class ReferenceState { live, null, deleted, unknown };
+
+class JavaHeap {
+public:
+  // Keeps the object for the life of the VM.
+  JavaObject* add(JavaObject object);
+  // A new local reference to object; null for null.
+  jobject reference(JavaObject* object);
+  // The object of a live reference; null (with the state) for anything else.
+  JavaObject* resolve(jobject reference, ReferenceState& state) const;
+  // DeleteLocalRef: the reference's state before the deletion.
+  ReferenceState release(jobject reference);
+
+private:
+  struct Reference {
+    JavaObject* target = nullptr;
+    bool deleted = false;
+  };
+
+  std::deque<std::unique_ptr<JavaObject>> objects_;
+  std::map<jobject, std::unique_ptr<Reference>> references_;
+};
+
+} // namespace jnifake

@@ -1,0 +1,95 @@
+#pragma once
+// Inside the fake VM: the state every JNI function works on, reached from the JNIEnv or
+// JavaVM pointer a caller passes (both point to a block that carries the state after the
+// function table), and the checks the functions share.
+#include <jni.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "class_registry.h"
+#include "fake_jvm.h"
+#include "java_heap.h"
+#include "jni_report.h"
+
+namespace jnifake {
+
+struct EnvBlock {
+  const JNINativeInterface_* functions; // first, as JNIEnv expects
+  VmState* vm;
+};
+
+struct VmBlock {
+  const JNIInvokeInterface_* functions; // first, as JavaVM expects
+  VmState* vm;
+};
+
+struct RegisteredNative {
+  std::string className;
+  std::string name;
+  std::string descriptor;
+  void* function = nullptr;
+};
+
+struct VmState {
+  VmState(const FakeJvmSetup& setup, JniReport& report);
+
+  // Objects and their text.
+  JavaObject* classObject(const LoadedClass& type);
+  JavaObject* newString(std::u16string text);
+  std::u16string toStringOf(const JavaObject& object) const;
+  void raise(std::u16string text);
+
+  // A caller's reference resolved; a deleted or foreign one is recorded as invalid use
+  // by function. Null when it is null or invalid; the typed forms also when the object is
+  // of another kind, which is recorded too.
+  JavaObject* object(const char* function, jobject reference);
+  const LoadedClass* classOf(const char* function, jclass reference);
+  JavaObject* stringOf(const char* function, jstring reference);
+  JavaObject* arrayOf(const char* function, jobjectArray reference);
+  // Method and field IDs this VM issued, of the wanted static-ness; others recorded.
+  const LoadedMember* methodOf(const char* function, jmethodID id, bool isStatic);
+  const LoadedMember* fieldOf(const char* function, jfieldID id, bool isStatic);
+
+  void recordInvalid(const char* function, const std::string& problem);
+  // An exception escaped a function body: recorded as invalid, never thrown on.
+  void recordFailure(const char* function) noexcept;
+
+  std::recursive_mutex lock;
+  JniReport& report;
+  ClassRegistry classes;
+  JavaHeap heap;
+  JavaObject* pendingException = nullptr;
+  bool destroyed = false;
+  std::map<const void*, std::unique_ptr<std::u16string>> pinnedChars;
+  std::map<const void*, std::unique_ptr<std::string>> pinnedUtf;
+  std::map<std::u16string, std::u16string> properties;
+  std::vector<RegisteredNative> natives;
+  std::set<const LoadedMember*> issuedMethods;
+  std::set<const LoadedMember*> issuedFields;
+  std::map<const LoadedClass*, JavaObject*> classObjects;
+  std::function<void(const StaticCall&)> staticCallHook;
+  std::function<void()> destroyHook;
+  EnvBlock envBlock;
+  VmBlock vmBlock;
+};
+
+VmState& vmOf(JNIEnv* env);
+VmState& vmOf(JavaVM* vm);
+
+// The report's text of a name or descriptor (modified UTF-8).
+JsonValue nameText(const std::string& name);
+// A member described for the report: "class", nameKey ("method", "field") and
+// "descriptor" added to event.
+void describeMember(JsonValue& event, const LoadedMember& member, const char16_t* nameKey);
+
+// The function tables, filled once.
+const JNINativeInterface_* nativeInterface();
+const JNIInvokeInterface_* invokeInterface();
+
+} // namespace jnifake

@@ -1,0 +1,73 @@
+#include "java_side.h"
+
+#include <string>
+
+#include <windows.h>
+
+namespace standin {
+
+namespace {
+
+// The launcher's per-process start-up marker; 2 tells its watcher the installer's
+// window is up.
+const wchar_t kMarkerKey[] = L"SOFTWARE\\qorvane-systems\\morva";
+const wchar_t kMarkerPrefix[] = L"InstallStarted_";
+
+jnifake::JsonValue numberEvent(const char* kind, unsigned long value) {
+  jnifake::JsonValue event = jnifake::callEvent(kind);
+  event.set(u"value", jnifake::JsonValue::number(value));
+  return event;
+}
+
+} // namespace
+
+JavaSide::JavaSide(jnifake::FakeJvm& jvm, jnifake::JniReport& report, JvmSwitches switches)
+    : jvm_(jvm), report_(report), switches_(std::move(switches)) {
+  jvm_.onStaticCall([this](const jnifake::StaticCall& call) {
+    if (call.method == "main")
+      runMain();
+  });
+  jvm_.onDestroy([this] { finish(); });
+}
+
+void JavaSide::runMain() {
+  if (switches_.mainThrows)
+    jvm_.throwPending(*switches_.mainThrows);
+  if (switches_.marker)
+    setStartupMarker(*switches_.marker);
+  if (switches_.windowAfterMs && !window_) {
+    window_ = std::make_unique<LateWindow>(*switches_.windowAfterMs, [this](bool shown) {
+      report_.recordCall(jnifake::callEvent(shown ? "windowShown" : "windowFailed"));
+    });
+  }
+  if (switches_.exitCode) {
+    // The report is already on disk; the process ends inside main, as System.exit would.
+    report_.recordCall(numberEvent("exitProcess", *switches_.exitCode));
+    ExitProcess(*switches_.exitCode);
+  }
+}
+
+void JavaSide::finish() {
+  if (!window_)
+    return;
+  window_.reset(); // waits for the window to be shown, then closes it
+  report_.recordCall(jnifake::callEvent("windowClosed"));
+}
+
+void JavaSide::setStartupMarker(unsigned long value) {
+  HKEY key = nullptr;
+  std::wstring name = kMarkerPrefix + std::to_wstring(GetCurrentProcessId());
+  DWORD data = value;
+  bool written = RegCreateKeyExW(HKEY_CURRENT_USER, kMarkerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                 nullptr) == ERROR_SUCCESS &&
+                 RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                sizeof data) == ERROR_SUCCESS;
+  if (key)
+    RegCloseKey(key);
+  jnifake::JsonValue event = numberEvent("startupMarker", value);
+  event.set(u"name", jnifake::JsonValue::text(std::u16string(name.begin(), name.end())));
+  event.set(u"written", jnifake::JsonValue::boolean(written));
+  report_.recordCall(std::move(event));
+}
+
+} // namespace standin
