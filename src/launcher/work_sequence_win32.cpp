@@ -8,6 +8,7 @@
 
 #include "fs/path_names.h"
 #include "fs/temp_dir.h"
+#include "jvm/java_vm_launcher.h"
 #include "jvm/native_library_path.h"
 #include "launcher/launcher_state.h"
 #include "launcher/startup_markers.h"
@@ -187,6 +188,14 @@ int runWorkSequence(void* progressWindow) {
   state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
   if (!reuseDirectory) unpackIncludedPackFiles();
   if (state.extractAndExit) writeUnextractedPositionAndExit();
+
+  setStartupMarkers(true, perProcessMarker, true);
+  ArgumentList args;
+  splitCommandLine(GetCommandLineW(), args);
+  if (!launchJava(args, true)) {
+    logError(L"Could not start JVM");
+    failWithMessageArgument(message::jvmNotStarted, nullptr);
+  }
   return 0;
 }
 

@@ -2,9 +2,17 @@
 and the byte surgery that damages them on purpose."""
 
 import json
+import os
 import pathlib
 import subprocess
 from typing import Dict, Optional
+
+
+def default_files() -> Dict[str, bytes]:
+    """The installer's runtime jar: the real one when the build made it (the stand-in VM
+    reads its classes), else a placeholder."""
+    jar = os.environ.get("LNX_RUNTIME_JAR")
+    return {"lnxruntime.jar": pathlib.Path(jar).read_bytes() if jar and os.path.isfile(jar) else b"jar"}
 
 
 def build_setup(lnxpack, launcher, directory: pathlib.Path, project: Optional[Dict] = None,
@@ -14,7 +22,7 @@ def build_setup(lnxpack, launcher, directory: pathlib.Path, project: Optional[Di
     sources = directory / "sources"
     sources.mkdir(exist_ok=True)
     entries = []
-    for index, (payload_name, content) in enumerate((files or {"lnxruntime.jar": b"jar"}).items()):
+    for index, (payload_name, content) in enumerate((files or default_files()).items()):
         source = sources / f"file{index}"
         source.write_bytes(content)
         entries.append({"name": payload_name, "source": str(source)})

@@ -1,0 +1,112 @@
+"""Starting the Java side in the launcher's own process: VM options, the calls into the
+VM and main's parameters as the stand-in VM recorded them, and the failure paths."""
+
+import json
+import re
+
+import pytest
+
+from setups import build_setup
+
+NO_JAVA = {"JAVA_HOME": "", "JDK_HOME": "", "MORVA_JAVA_HOME": "", "LANTERNIX_JAVA_HOME": "", "MORVA_LOG": "yes"}
+
+
+@pytest.fixture
+def clean_logs(windows_temp_dir):
+    for old in windows_temp_dir.glob("lnx_nlog_*.log"):
+        old.unlink()
+    return windows_temp_dir
+
+
+@pytest.fixture
+def java(runtimes, tmp_setup_dir):
+    return runtimes.make(tmp_setup_dir / "java8", "1.8.0_201")
+
+
+def start(wine, lnxpack, launcher, directory, java, *args, config=None, env=None):
+    setup = build_setup(lnxpack, launcher, directory, {"config": {"searchSequence": "EJAVA_HOME;", **(config or {})}})
+    result = wine.run(setup, "-q", *args, env={**NO_JAVA, "JAVA_HOME": wine.windows_path(java.home), **(env or {})},
+                      timeout=120)
+    report_file = java.home / "bin" / "server" / "jvm-report.json"
+    report = json.loads(report_file.read_text(encoding="utf-8")) if report_file.exists() else None
+    return setup, result, report
+
+
+def calls(report, **match):
+    return [c for c in report["calls"] if all(c.get(k) == v for k, v in match.items())]
+
+
+def log_text(temp_dir):
+    logs = sorted(temp_dir.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
+    return logs[-1].read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
+
+
+class TestQuietStart:
+    def test_options_calls_and_main_parameters(self, wine, launcher, lnxpack, tmp_setup_dir, java, clean_logs):
+        setup, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java, "custom", "-J-Xmx64m",
+                                      config={"mainClass": "com.example.Setup"}, env={"MANPATH": "/x"})
+
+        assert result.returncode == 0, result.stderr
+        program = wine.windows_path(setup)
+        options = report["options"]
+        assert [o.split("=")[0] for o in options[:6]] == [
+            "-Dmorva.isLanternix", "-Dmorva.moduleName", "-Dsun.java.command", "-Dmorva.tempDir",
+            "-Dmorva.unextractedPosition", "-Djava.library.path"]
+        assert not any(o.startswith("-Dmorva.consoleCodepage") for o in options), "MANPATH is set"
+        assert "-Xmx64m" in options, "-J arguments are VM options"
+        assert re.fullmatch(r"-Djava\.class\.path=.*\\lnxruntime\.jar;?", options[-1])
+
+        main = calls(report, kind="callStatic", method="main")
+        assert [c["class"] for c in main] == ["com/lanternix/runtime/launcher/WinLauncher"]
+        directory = program.rsplit("\\", 1)[0]
+        assert main[0]["arguments"][0] == ["false", "com.example.Setup", directory + "\\error.log", "", "false",
+                                           program, "-q", "custom"]
+        assert report["staticFields"]["com/morva/runtime/util/WinDel.externalExecutable"] == program
+        assert report["properties"]["morva.moduleName"] == program
+        assert report["destroyed"] is True
+        assert "launch done" in log_text(clean_logs)
+
+    def test_other_family_binds_no_natives(self, wine, launcher, lnxpack, tmp_setup_dir, java):
+        _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java, config={"launcherFamily": "e"})
+
+        assert result.returncode == 0, result.stderr
+        assert not any(o.startswith("-Dmorva.isLanternix") for o in report["options"])
+        assert [c["class"] for c in calls(report, kind="callStatic", method="main")] == ["com/morva/runtime/WinLauncher"]
+        assert calls(report, method="initFromLauncher") == []
+
+    def test_failed_registration_is_told_to_the_java_side(self, wine, launcher, lnxpack, tmp_setup_dir, java,
+                                                          clean_logs):
+        _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java)
+
+        assert result.returncode == 0
+        told = [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")]
+        log = log_text(clean_logs)
+        if report["registered"] and len(report["registered"]) == 15:
+            assert told == [[True]]
+        else:
+            assert told == [[True], [False]]
+            assert "ERROR: registering helper dll failed" in log
+
+
+class TestFailures:
+    def test_vm_creation_failure_is_message_1005(self, wine, launcher, lnxpack, tmp_setup_dir, java):
+        _, result, _ = start(wine, lnxpack, launcher, tmp_setup_dir, java, env={"LNX_JVM_FAIL_CREATE": "1"})
+
+        assert result.returncode == 1
+        assert "The JVM could not be started." in result.stderr
+
+    def test_exception_from_main_is_logged_and_fails(self, wine, launcher, lnxpack, tmp_setup_dir, java,
+                                                    clean_logs):
+        _, result, _ = start(wine, lnxpack, launcher, tmp_setup_dir, java,
+                             env={"LNX_JVM_MAIN_THROWS": "java.lang.IllegalStateException: no wizard"})
+
+        assert result.returncode == 1
+        log = log_text(clean_logs)
+        assert "ERROR: an exception occurred" in log
+        assert "ERROR: java.lang.IllegalStateException: no wizard" in log
+        assert "ERROR: could not call main" in log
+
+    def test_exit_code_of_the_java_side_passes_through(self, wine, launcher, lnxpack, tmp_setup_dir, java):
+        _, result, _ = start(wine, lnxpack, launcher, tmp_setup_dir, java, env={"LNX_JVM_EXIT_CODE": "7"})
+
+        assert result.returncode == 7
