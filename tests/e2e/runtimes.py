@@ -9,7 +9,7 @@ runtime (testsupport/standin_runtime), and readers of the logs the stand-ins kee
 
 The stand-ins read their switches from, and write their logs to, files beside
 themselves: standin.cfg and probes.log beside java.exe, unpack.log beside unpack200.exe,
-jvm.log beside jvm.dll. The binaries are copied, not linked, so a test may change a
+jvm-report.json beside jvm.dll (the stand-in VM's report). The binaries are copied, not linked, so a test may change a
 runtime's files (and their times) without touching the build.
 """
 
