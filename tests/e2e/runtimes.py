@@ -9,8 +9,9 @@ runtime (testsupport/standin_runtime), and readers of the logs the stand-ins kee
 
 The stand-ins read their switches from, and write their logs to, files beside
 themselves: standin.cfg and probes.log beside java.exe, unpack.log beside unpack200.exe,
-jvm-report.json beside jvm.dll (the stand-in VM's report). The binaries are copied, not linked, so a test may change a
-runtime's files (and their times) without touching the build.
+jvm-report.json (the stand-in VM's report) beside jvm.dll. The binaries are copied, not
+linked, so a test may change a runtime's files (and their times) without touching the
+build.
 """
 
 import io
