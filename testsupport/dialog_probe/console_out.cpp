@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "text/utf16.h"
+
 namespace probe {
 namespace {
 
@@ -18,16 +20,7 @@ void writeTo(DWORD standardHandle, const std::string& utf8Line) {
 
 } // namespace
 
-std::string toUtf8(const std::wstring& text) {
-  if (text.empty())
-    return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                 nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
+std::string toUtf8(const std::wstring& text) { return lnx::wideToUtf8(text); }
 
 void writeLine(const std::string& utf8Line) {
   writeTo(STD_OUTPUT_HANDLE, utf8Line);
