@@ -30,15 +30,6 @@ std::string shortPathOf(const std::string& path) {
   return std::string(buffer.data(), length);
 }
 
-// The command line of the probe. A path with spaces and no short form is quoted, so that
-// a program at a prefix of the path (C:\Program.exe) cannot be started instead.
-std::string probeCommandLine(const std::string& javaExe) {
-  std::string program = shortPathOf(javaExe);
-  if (program.empty()) program = javaExe;
-  if (program.find(' ') != std::string::npos) program = "\"" + program + "\"";
-  return program + " -version";
-}
-
 std::string firstLineOf(const std::string& file) {
   FILE* stream = std::fopen(file.c_str(), "r");
   if (!stream) return std::string();
@@ -49,7 +40,8 @@ std::string firstLineOf(const std::string& file) {
 }
 
 bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::string& version) {
-  std::string commandLine = probeCommandLine(javaExe);
+  std::string shortPath = shortPathOf(javaExe);
+  std::string commandLine = probeCommandLine(shortPath.empty() ? javaExe : shortPath);
   std::string outputFile = makeTempFileName();
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   FileHandle errorStream(CreateFileA(outputFile.c_str(), GENERIC_READ | GENERIC_WRITE,

@@ -13,4 +13,9 @@ std::optional<std::string> versionFromProbeLine(const std::string& line) {
   return std::nullopt;
 }
 
+std::string probeCommandLine(const std::string& javaExe) {
+  std::string program = javaExe.find(' ') == std::string::npos ? javaExe : "\"" + javaExe + "\"";
+  return program + " -version";
+}
+
 } // namespace lnx

@@ -9,4 +9,9 @@ namespace lnx {
 // closing quote, so the quotes delimit the version rather than the end of the line.
 std::optional<std::string> versionFromProbeLine(const std::string& line);
 
+// The probe's command line for a java.exe path (its short form where there is one). A
+// path with spaces is quoted, so that a program at a prefix of it (C:\Program.exe) cannot
+// be started instead.
+std::string probeCommandLine(const std::string& javaExe);
+
 } // namespace lnx

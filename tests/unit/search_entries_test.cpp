@@ -45,6 +45,12 @@ TEST(ProbeLine, VersionBetweenTheQuotes) {
   EXPECT_EQ(std::nullopt, versionFromProbeLine("java version \"1.8"));
 }
 
+TEST(ProbeLine, CommandLineQuotesAPathWithSpaces) {
+  EXPECT_EQ("C:\\PROGRA~1\\Java\\bin\\java.exe -version", probeCommandLine("C:\\PROGRA~1\\Java\\bin\\java.exe"));
+  EXPECT_EQ("\"C:\\Program Files\\Java\\bin\\java.exe\" -version",
+            probeCommandLine("C:\\Program Files\\Java\\bin\\java.exe"));
+}
+
 TEST(JvmHome, DirectoryOfTheJavaExeAndDotDot) {
   setJvmHome("c:\\java\\bin\\javaw.exe", "1.8.0_201");
   EXPECT_EQ("c:\\java\\bin\\..", jvmHome());
