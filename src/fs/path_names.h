@@ -31,8 +31,6 @@ std::string makeFullPath(const std::string& path, bool keepCase);
 
 // Lower-cases through UTF-16; the text stays unchanged when the conversion back fails.
 void lowerCasePath(std::string& path);
-// Collapses doubled separators through UTF-16, likewise.
-void collapseSeparators(std::string& path);
 
 // A drive root exists without a look-up; anything else must be found by a directory search.
 bool pathExists(const std::wstring& path);

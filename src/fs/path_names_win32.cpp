@@ -154,10 +154,7 @@ std::wstring resolveLauncherPath(const std::wstring& path, bool shortForms, cons
 }
 
 std::string resolveLauncherPath(const std::string& path, const std::string* baseFile) {
-  std::string result = isRelativePath(path) ? (baseFile ? directoryOf(fullPathOf(*baseFile)) : launcherDirectory()) + path
-                                            : path;
-  collapseSeparators(result);
-  return result;
+  return resolvePath(path, baseFile ? directoryOf(fullPathOf(*baseFile)) : launcherDirectory());
 }
 
 std::wstring makeFullPath(const std::wstring& path, bool keepCase, bool shortForms) {
@@ -177,13 +174,6 @@ std::string makeFullPath(const std::string& path, bool keepCase) {
 void lowerCasePath(std::string& path) {
   std::wstring wide = narrowToWide(path);
   if (!wide.empty()) CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
-  std::string back;
-  if (wideToNarrow(wide, back)) path = back;
-}
-
-void collapseSeparators(std::string& path) {
-  std::wstring wide = narrowToWide(path);
-  collapseSeparators(wide);
   std::string back;
   if (wideToNarrow(wide, back)) path = back;
 }

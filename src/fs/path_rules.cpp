@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "text/codepage.h"
+
 namespace lnx {
 
 namespace {
@@ -47,10 +49,25 @@ void collapseSeparators(std::wstring& path) {
   path.resize(kept);
 }
 
-std::wstring resolvePath(const std::wstring& path, const std::wstring& baseDirectory) {
-  std::wstring result = isRelativePath(path) ? baseDirectory + path : path;
+void collapseSeparators(std::string& path) {
+  std::wstring wide = narrowToWide(path);
+  collapseSeparators(wide);
+  std::string back;
+  if (wideToNarrow(wide, back)) path = back;
+}
+
+template <class String> String resolveAgainst(const String& path, const String& baseDirectory) {
+  String result = isRelativePath(path) ? baseDirectory + path : path;
   collapseSeparators(result);
   return result;
+}
+
+std::wstring resolvePath(const std::wstring& path, const std::wstring& baseDirectory) {
+  return resolveAgainst(path, baseDirectory);
+}
+
+std::string resolvePath(const std::string& path, const std::string& baseDirectory) {
+  return resolveAgainst(path, baseDirectory);
 }
 
 std::wstring directoryOf(const std::wstring& filePath) { return directoryPart(filePath); }

@@ -12,12 +12,15 @@ bool isRelativePath(const std::string& path);
 bool isRelativePath(const std::wstring& path);
 
 // Drops every "\" that follows a kept "\", except within the first two characters, so a
-// UNC path keeps its leading pair.
+// UNC path keeps its leading pair. The 8-bit form works through wide text and stays
+// unchanged when the text does not convert back.
 void collapseSeparators(std::wstring& path);
+void collapseSeparators(std::string& path);
 
 // A relative path is appended to baseDirectory (which ends in "\"); the result has its
 // doubled separators collapsed. No ".." is removed.
 std::wstring resolvePath(const std::wstring& path, const std::wstring& baseDirectory);
+std::string resolvePath(const std::string& path, const std::string& baseDirectory);
 
 // The directory part of a file path, ending in "\" (empty when there is no separator).
 std::wstring directoryOf(const std::wstring& filePath);

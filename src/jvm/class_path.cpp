@@ -13,11 +13,6 @@ namespace lnx {
 
 namespace {
 
-// "File or directory {0} not found or empty" and "The environment variable {0} has to be
-// defined".
-constexpr int kPathNotFoundMessage = 1006;
-constexpr int kVariableUndefinedMessage = 1008;
-
 // A configured entry: type letter, mandatory flag ("1") and name.
 struct PathEntry {
   char type;
@@ -39,20 +34,10 @@ std::vector<PathEntry> splitPathEntries(const std::string& list) {
   return entries;
 }
 
-// Relative to the launcher directory, separators collapsed as for every launcher path
-// (through the wide form; kept as joined when that does not convert back).
-std::string resolveAgainstLauncher(const std::string& path, const std::string& launcherDirectory) {
-  std::string resolved = isRelativePath(path) ? launcherDirectory + path : path;
-  std::wstring wide = narrowToWide(resolved);
-  collapseSeparators(wide);
-  std::string collapsed;
-  return wideToNarrow(wide, collapsed) ? collapsed : resolved;
-}
-
 void appendVariable(VmOptionsAssembly& assembly, const PathEntry& entry, std::string& pathText) {
   std::optional<std::string> value = assembly.inputs.environmentVariable(entry.name);
   if (!value) {
-    if (entry.mandatory) assembly.inputs.fail(kVariableUndefinedMessage, entry.name);
+    if (entry.mandatory) assembly.inputs.fail(message::variableUndefined, entry.name);
     return;
   }
   if (value->empty()) return;
@@ -64,7 +49,7 @@ void appendVariable(VmOptionsAssembly& assembly, const PathEntry& entry, std::st
 // Whether the entry was found; appends its contribution when it was.
 bool appendPathEntry(VmOptionsAssembly& assembly, int configId, const PathEntry& entry, std::string& pathText) {
   if (entry.type != 'A' && entry.type != 'D' && entry.type != 'S') return false;
-  std::string path = resolveAgainstLauncher(entry.name, assembly.inputs.launcherDirectory);
+  std::string path = resolvePath(entry.name, assembly.inputs.launcherDirectory);
   if (!assembly.files.pathExists(path)) return false;
   if (entry.type == 'S' && configId == config::classPath) {
     appendArchives(assembly.files, path, "jar", pathText);
@@ -105,7 +90,7 @@ void appendConfiguredPaths(VmOptionsAssembly& assembly, int configId, std::strin
     if (entry.type == 'E')
       appendVariable(assembly, entry, pathText);
     else if (!appendPathEntry(assembly, configId, entry, pathText) && entry.mandatory)
-      assembly.inputs.fail(kPathNotFoundMessage, entry.name);
+      assembly.inputs.fail(message::pathNotFound, entry.name);
   }
 }
 

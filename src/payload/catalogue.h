@@ -68,6 +68,8 @@ namespace message {
 enum : int {
   errorCaption = 1000,
   jvmNotStarted = 1005,
+  pathNotFound = 1006,
+  variableUndefined = 1008,
   internalError = 1009,
   mainClassMissing = 1010,
   mainMethodMissing = 1011,
