@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "payload/locale_choice.h"
 #include "text/codepage.h"
 
 namespace lnx {
@@ -43,7 +44,7 @@ std::vector<std::wstring> buildMainParameters(const MainParameterInputs& inputs)
   for (size_t i = 1; i < inputs.commandLine.size(); ++i) {
     const std::wstring& argument = inputs.commandLine[i];
     if (inputs.jArgumentsAreVmOptions && startsWith(argument, L"-J")) continue;
-    if (startsWith(argument, L"-Dsun.locale.formatasdefault=")) continue;
+    if (startsWith(argument, kFormatAsDefaultOption.c_str())) continue;
     parameters.push_back(argument);
   }
   return parameters;

@@ -3,13 +3,12 @@
 #include "jvm/class_path.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
+#include "payload/locale_choice.h"
 #include "payload/tables.h"
 
 namespace lnx {
 
 namespace {
-
-const std::wstring kFormatAsDefaultOption = L"-Dsun.locale.formatasdefault=";
 
 // Options whose value the VM expects after "=", but which users write as two entries.
 const char* const kValueOptions[] = {"--upgrade-module-path", "--add-modules", "--limit-modules", "--add-exports",
@@ -72,7 +71,7 @@ void addLocaleOptions(VmOptionsAssembly& assembly) {
     if (argument.compare(0, kFormatAsDefaultOption.size(), kFormatAsDefaultOption) == 0) formatOption = &argument;
   if (formatOption) {
     addOptionLine(assembly, *formatOption, nullptr);
-    if (*formatOption == kFormatAsDefaultOption + L"true") return;
+    if (formatAsDefaultRequested(assembly.inputs.arguments)) return;
   }
   if (!assembly.inputs.language.empty()) assembly.options.push_back("-Duser.language=" + assembly.inputs.language);
   if (!assembly.inputs.country.empty()) assembly.options.push_back("-Duser.country=" + assembly.inputs.country);

@@ -59,8 +59,6 @@ const char* findLocale(uint16_t id) {
   return nullptr;
 }
 
-const std::wstring kFormatAsDefaultOption = L"-Dsun.locale.formatasdefault=";
-
 struct ChosenLocale {
   std::string language;
   std::string country;

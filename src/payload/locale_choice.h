@@ -11,6 +11,9 @@ namespace lnx {
 // language (id & 0x3FF), else "en".
 std::string localeForLanguageId(uint16_t id);
 
+// The option that asks for the format locale (with "true") instead of the display language.
+inline const std::wstring kFormatAsDefaultOption = L"-Dsun.locale.formatasdefault=";
+
 // The last argument that starts with "-Dsun.locale.formatasdefault=" decides; true only
 // for the exact value "true".
 bool formatAsDefaultRequested(const std::vector<std::wstring>& args);
