@@ -106,6 +106,14 @@ def windows_temp_dir(wine) -> pathlib.Path:
     return wine.temp_dir
 
 
+@pytest.fixture
+def clean_logs(windows_temp_dir) -> pathlib.Path:
+    """The Windows TEMP without launcher logs, so that log numbers and counts are exact."""
+    for old in windows_temp_dir.glob("lnx_nlog_*.log"):
+        old.unlink()
+    return windows_temp_dir
+
+
 # ---- The stand-in Java runtime ------------------------------------------------------------
 
 DEFAULT_STANDINS = {

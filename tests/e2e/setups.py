@@ -8,6 +8,24 @@ import subprocess
 from typing import Dict, Optional
 
 
+# A run's environment without any runtime named by the caller, and with the log kept.
+NO_JAVA = {"JAVA_HOME": "", "JDK_HOME": "", "MORVA_JAVA_HOME": "", "LANTERNIX_JAVA_HOME": "", "MORVA_LOG": "yes"}
+
+
+def read_log(path: pathlib.Path) -> str:
+    """A launcher log as text: UTF-8 with its byte-order mark, CRLF turned into LF."""
+    return path.read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
+
+
+def log_files(directory: pathlib.Path):
+    """The launcher logs in directory, by their number."""
+    return sorted(directory.glob("lnx_nlog_*.log"), key=lambda p: int(p.stem.rsplit("_", 1)[1]))
+
+
+def newest_log_text(directory: pathlib.Path) -> str:
+    return read_log(max(directory.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime))
+
+
 def default_files() -> Dict[str, bytes]:
     """The installer's runtime jar: the real one when the build made it (the stand-in VM
     reads its classes), else a placeholder."""

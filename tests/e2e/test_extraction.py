@@ -3,22 +3,16 @@ extract-and-exit and language-restart modes, and that nothing is left behind."""
 
 import re
 import subprocess
-import time
 
 import pytest
 
 from runtimes import minimal_jar, pack_bytes
-from setups import build_setup, inspect, patch, truncate
+from setups import build_setup, inspect, newest_log_text, patch, truncate
 
 
 def leftovers(temp_dir):
     """Extraction directories and their unique files in the Windows TEMP."""
     return sorted(p.name for p in temp_dir.iterdir() if p.name.startswith("mrv"))
-
-
-def log_of(run_dir):
-    logs = sorted(run_dir.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
-    return logs[-1].read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
 
 
 @pytest.fixture
@@ -82,7 +76,7 @@ class TestFatalRunsLeaveNothing:
 
         assert result.returncode == 1
         assert leftovers(clean_temp) == []
-        assert "ERROR: Failed to extract " in log_of(clean_temp)
+        assert "ERROR: Failed to extract " in newest_log_text(clean_temp)
 
     def test_name_leading_out_of_the_directory_is_refused(self, wine, launcher, lnxpack, tmp_setup_dir,
                                                           clean_temp):
@@ -94,7 +88,7 @@ class TestFatalRunsLeaveNothing:
         assert result.returncode == 1
         assert not (clean_temp / "escaped.txt").exists()
         assert leftovers(clean_temp) == []
-        assert "ERROR: Refusing included file name ..\\escaped.txt" in log_of(clean_temp)
+        assert "ERROR: Refusing included file name ..\\escaped.txt" in newest_log_text(clean_temp)
 
     def test_run_without_runtime_removes_its_directory(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"lnxruntime.jar": b"jar", "d\\x.txt": b"x"})
@@ -132,7 +126,7 @@ class TestDirectories:
         result = wine.run(setup, "__lnx_lang_restart", cwd=previous, env={"MORVA_LOG": "yes"}, timeout=60)
 
         assert result.returncode == 83
-        log = log_of(clean_temp)
+        log = newest_log_text(clean_temp)
         assert "language restart" in log
         for skipped in ("verifying integrity", "starting at", "extracting files", "Temp dir3"):
             assert skipped not in log

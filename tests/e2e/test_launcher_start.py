@@ -5,30 +5,11 @@ import re
 
 import pytest
 
-from setups import build_setup, inspect, patch, truncate
-
-LOG_NAME = re.compile(r"lnx_nlog_(\d+)\.log$")
-
-
-@pytest.fixture
-def clean_temp(windows_temp_dir):
-    """The Windows TEMP without launcher logs, so that log numbers and counts are exact."""
-    for old in windows_temp_dir.glob("lnx_nlog_*.log"):
-        old.unlink()
-    return windows_temp_dir
-
-
-def logs_in(directory):
-    return sorted((p for p in directory.glob("lnx_nlog_*.log")), key=lambda p: int(LOG_NAME.search(p.name)[1]))
-
-
-def log_text(path):
-    return path.read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
-
+from setups import build_setup, inspect, log_files, patch, read_log, truncate
 
 class TestDamagedPayload:
     def test_wrong_magic_shows_error_box_and_exits_1(self, wine, dialogs, launcher, lnxpack, tmp_setup_dir,
-                                                     clean_temp):
+                                                     clean_logs):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir)
         patch(setup, inspect(lnxpack, setup)["payloadStart"], b"\x00\x00\x00\x00")
         with wine.start(setup) as run:
@@ -36,7 +17,7 @@ class TestDamagedPayload:
             result = run.wait(timeout=30)
 
         assert reading.message.startswith("Internal Error: magic\n\nLog: C:\\")
-        log = logs_in(clean_temp)
+        log = log_files(clean_logs)
         assert len(log) == 1, "an error box hands out the log path, so the log is kept"
         assert reading.message.endswith(log[0].name)
         assert result.returncode == 1
@@ -75,17 +56,17 @@ def file_records_cut(lnxpack, setup):
 
 class TestErrorsOnStandardError:
     def test_quiet_run_reports_fatal_error_on_stderr_with_log_path(self, wine, launcher, lnxpack, tmp_setup_dir,
-                                                                  clean_temp):
+                                                                  clean_logs):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"lnxruntime.jar": b"x" * 50000})
         file_records_cut(lnxpack, setup)
         result = wine.run(setup, "-q", timeout=30)
 
         assert result.returncode == 1
-        log = logs_in(clean_temp)
+        log = log_files(clean_logs)
         assert len(log) == 1
         expected = f"An internal error occurred (error code: 34)\n\nLog: {wine.windows_path(log[0])}"
         assert expected.lower() in result.stderr.replace("\r\n", "\n").lower()
-        assert "ERROR: check ReadFile failed 0 0 " in log_text(log[0])
+        assert "ERROR: check ReadFile failed 0 0 " in read_log(log[0])
 
     def test_payload_without_launcher_type_sends_errors_to_stderr(self, wine, launcher, lnxpack, tmp_setup_dir):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, {"config": {"launcherType": None}},
@@ -114,24 +95,24 @@ class TestErrorsOnStandardError:
 
 class TestLogFile:
     @pytest.mark.parametrize("value, kept", [("yes", True), ("YES", False), (None, False)])
-    def test_morva_log_keeps_the_log_only_for_exact_yes(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp,
+    def test_morva_log_keeps_the_log_only_for_exact_yes(self, wine, launcher, lnxpack, tmp_setup_dir, clean_logs,
                                                         value, kept):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir)
         result = wine.run(setup, "-q", env={"MORVA_LOG": value} if value else None, timeout=30)
 
         assert result.returncode == 83, result.stderr  # no runtime: a normal end with its own code
-        assert len(logs_in(clean_temp)) == (1 if kept else 0)
+        assert len(log_files(clean_logs)) == (1 if kept else 0)
 
-    def test_new_run_takes_the_first_free_number(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
+    def test_new_run_takes_the_first_free_number(self, wine, launcher, lnxpack, tmp_setup_dir, clean_logs):
         for number in (1, 2, 3):
-            (clean_temp / f"lnx_nlog_{number}.log").write_text("older run")
+            (clean_logs / f"lnx_nlog_{number}.log").write_text("older run")
         setup = build_setup(lnxpack, launcher, tmp_setup_dir)
         result = wine.run(setup, "-q", env={"LANTERNIX_LOG": "yes"}, timeout=30)
 
         assert result.returncode == 83, result.stderr
-        assert [p.name for p in logs_in(clean_temp)][-1] == "lnx_nlog_4.log"
-        assert (clean_temp / "lnx_nlog_1.log").read_text() == "older run"
-        text = log_text(clean_temp / "lnx_nlog_4.log")
+        assert [p.name for p in log_files(clean_logs)][-1] == "lnx_nlog_4.log"
+        assert (clean_logs / "lnx_nlog_1.log").read_text() == "older run"
+        text = read_log(clean_logs / "lnx_nlog_4.log")
         assert text.startswith(f"Started executable {wine.windows_path(setup)} at ")
         assert re.search(r"^\[\d+:\d+\] Init done$", text, re.MULTILINE)
         assert "\n\n[0:" in text, "ctime's own line feed leaves an empty line after the first"
@@ -144,7 +125,7 @@ class TestLocale:
         ("en_US.UTF-8", "en_US", "lanternix Wizard"),
     ])
     def test_display_language_selects_the_localised_set(self, wine, dialogs, launcher, lnxpack, tmp_setup_dir,
-                                                        clean_temp, lang, locale, caption):
+                                                        clean_logs, lang, locale, caption):
         project = {"localisedSets": [
             {"locale": "zh", "messages": {"20013": "向导"}},
             {"locale": "zh_CN", "messages": {"20013": "安装向导"}},
@@ -157,5 +138,5 @@ class TestLocale:
             run.wait(timeout=30)
 
         assert reading.caption == caption
-        text = log_text(logs_in(clean_temp)[-1])
+        text = read_log(log_files(clean_logs)[-1])
         assert re.search(rf"^\[\d+:\d+\] language/country is {locale}$", text, re.MULTILINE)

@@ -6,22 +6,7 @@ import re
 import pytest
 
 from runtimes import minimal_jar, probe_count, set_java_behaviour, unpack_calls
-from setups import build_setup
-
-NO_JAVA = {"JAVA_HOME": "", "JDK_HOME": "", "MORVA_JAVA_HOME": "", "LANTERNIX_JAVA_HOME": "", "MORVA_LOG": "yes"}
-
-
-@pytest.fixture
-def clean_logs(windows_temp_dir):
-    for old in windows_temp_dir.glob("lnx_nlog_*.log"):
-        old.unlink()
-    return windows_temp_dir
-
-
-def last_log(temp_dir):
-    logs = sorted(temp_dir.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
-    return logs[-1].read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
-
+from setups import NO_JAVA, build_setup, newest_log_text
 
 def lines(log, pattern):
     return re.findall(rf"^\[\d+:\d+\] ({pattern})$", log, re.MULTILINE)
@@ -40,7 +25,7 @@ def setup_with(lnxpack, launcher, directory, **config):
 class TestSearchSequence:
     def test_nothing_installed_ends_with_83(self, wine, launcher, lnxpack, tmp_setup_dir, clean_logs):
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir))
-        log = last_log(clean_logs)
+        log = newest_log_text(clean_logs)
 
         assert result.returncode == 83
         assert lines(log, r"Testing location .*") == [
@@ -51,7 +36,7 @@ class TestSearchSequence:
     def test_runtime_in_range_is_chosen(self, wine, runtimes, launcher, lnxpack, tmp_setup_dir, clean_logs):
         java = runtimes.make(tmp_setup_dir / "java8", "1.8.0_201")
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir), {"JAVA_HOME": wine.windows_path(java.home)})
-        log = last_log(clean_logs)
+        log = newest_log_text(clean_logs)
 
         assert result.returncode == 0, result.stdout
         assert lines(log, r"got version from execution 1\.8\.0_201")
@@ -63,7 +48,7 @@ class TestSearchSequence:
         new = runtimes.make(tmp_setup_dir / "java11", "11.0.2", openjdk_style=True)
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir),
                      {"JAVA_HOME": wine.windows_path(old.home), "JDK_HOME": wine.windows_path(new.home)})
-        log = last_log(clean_logs)
+        log = newest_log_text(clean_logs)
 
         assert result.returncode == 0
         assert lines(log, r"checkJavaExe returning \d") == ["checkJavaExe returning 0", "checkJavaExe returning 1"]
@@ -72,7 +57,7 @@ class TestSearchSequence:
     def test_vm_directories_are_tried_in_order(self, wine, runtimes, launcher, lnxpack, tmp_setup_dir, clean_logs):
         java = runtimes.make(tmp_setup_dir / "java8", "1.8.0_201", vm_dirs=("server",))
         run(wine, setup_with(lnxpack, launcher, tmp_setup_dir), {"JAVA_HOME": wine.windows_path(java.home)})
-        tries = lines(last_log(clean_logs), r"Trying .*jvm\.dll \(exists \d\)")
+        tries = lines(newest_log_text(clean_logs), r"Trying .*jvm\.dll \(exists \d\)")
 
         assert [re.search(r"\\(\w+)\\jvm\.dll \(exists (\d)\)", t).groups() for t in tries] == [
             ("hotspot", "0"), ("client", "0"), ("server", "1")]
@@ -83,7 +68,7 @@ class TestSearchSequence:
         good = runtimes.make(tmp_setup_dir / "java32", "1.8.0_201")
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir),
                      {"JAVA_HOME": wine.windows_path(wide.home), "JDK_HOME": wine.windows_path(good.home)})
-        log = last_log(clean_logs)
+        log = newest_log_text(clean_logs)
 
         assert result.returncode == 0
         assert lines(log, "Failed with error code 193")
@@ -98,7 +83,7 @@ class TestSearchSequence:
                                                               tmp_setup_dir, clean_logs):
         runtimes.make(tmp_setup_dir / "jre16", "1.6.0_45")
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir, searchSequence="Rjre16;"))
-        log = last_log(clean_logs)
+        log = newest_log_text(clean_logs)
 
         assert result.returncode == 0
         assert lines(log, "Testing relative location jre16")
@@ -116,7 +101,7 @@ class TestVersionCache:
         assert run(wine, setup, env).returncode == 0
 
         assert probe_count(java) == 1
-        assert lines(last_log(clean_logs), r"got version from registry 1\.8\.0_201")
+        assert lines(newest_log_text(clean_logs), r"got version from registry 1\.8\.0_201")
 
     def test_failing_java_exe_is_marked_and_probed_again(self, wine, runtimes, launcher, lnxpack, tmp_setup_dir,
                                                          clean_logs):
@@ -144,7 +129,7 @@ class TestVersionCache:
 
         assert result.returncode == expected
         if javaw:
-            assert lines(last_log(clean_logs), r"Trying to load JVM-DLL from .*")[0].endswith("javaw.exe")
+            assert lines(newest_log_text(clean_logs), r"Trying to load JVM-DLL from .*")[0].endswith("javaw.exe")
 
 
 class TestPack200:

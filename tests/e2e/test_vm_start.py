@@ -6,17 +6,7 @@ import re
 
 import pytest
 
-from setups import build_setup
-
-NO_JAVA = {"JAVA_HOME": "", "JDK_HOME": "", "MORVA_JAVA_HOME": "", "LANTERNIX_JAVA_HOME": "", "MORVA_LOG": "yes"}
-
-
-@pytest.fixture
-def clean_logs(windows_temp_dir):
-    for old in windows_temp_dir.glob("lnx_nlog_*.log"):
-        old.unlink()
-    return windows_temp_dir
-
+from setups import NO_JAVA, build_setup, newest_log_text
 
 @pytest.fixture
 def java(runtimes, tmp_setup_dir):
@@ -36,9 +26,6 @@ def calls(report, **match):
     return [c for c in report["calls"] if all(c.get(k) == v for k, v in match.items())]
 
 
-def log_text(temp_dir):
-    logs = sorted(temp_dir.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime)
-    return logs[-1].read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
 
 
 class TestQuietStart:
@@ -64,7 +51,7 @@ class TestQuietStart:
         assert report["staticFields"]["com/morva/runtime/util/WinDel.externalExecutable"] == program
         assert report["properties"]["morva.moduleName"] == program
         assert report["destroyed"] is True
-        assert "launch done" in log_text(clean_logs)
+        assert "launch done" in newest_log_text(clean_logs)
 
     def test_other_family_binds_no_natives(self, wine, launcher, lnxpack, tmp_setup_dir, java):
         _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java, config={"launcherFamily": "e"})
@@ -80,7 +67,7 @@ class TestQuietStart:
 
         assert result.returncode == 0
         told = [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")]
-        log = log_text(clean_logs)
+        log = newest_log_text(clean_logs)
         if report["registered"] and len(report["registered"]) == 15:
             assert told == [[True]]
         else:
@@ -101,7 +88,7 @@ class TestFailures:
                              env={"LNX_JVM_MAIN_THROWS": "java.lang.IllegalStateException: no wizard"})
 
         assert result.returncode == 1
-        log = log_text(clean_logs)
+        log = newest_log_text(clean_logs)
         assert "ERROR: an exception occurred" in log
         assert "ERROR: java.lang.IllegalStateException: no wizard" in log
         assert "ERROR: could not call main" in log
