@@ -8,6 +8,9 @@ import pytest
 
 from setups import NO_JAVA, build_setup, newest_log_text
 
+WIN32_PACKAGE = "com/lanternix/runtime/installer/platform/win32/"
+
+
 @pytest.fixture
 def java(runtimes, tmp_setup_dir):
     return runtimes.make(tmp_setup_dir / "java8", "1.8.0_201")
@@ -24,6 +27,13 @@ def start(wine, lnxpack, launcher, directory, java, *args, config=None, env=None
 
 def calls(report, **match):
     return [c for c in report["calls"] if all(c.get(k) == v for k, v in match.items())]
+
+
+def native_classes_looked_up(report):
+    """The classes of the natives' package that FindClass was asked for, Common (the
+    launcher's own calls) left out."""
+    return [c["class"] for c in calls(report, kind="findClass")
+            if c["class"].startswith(WIN32_PACKAGE) and c["class"] != WIN32_PACKAGE + "Common"]
 
 
 
@@ -61,18 +71,30 @@ class TestQuietStart:
         assert [c["class"] for c in calls(report, kind="callStatic", method="main")] == ["com/morva/runtime/WinLauncher"]
         assert calls(report, method="initFromLauncher") == []
 
-    def test_failed_registration_is_told_to_the_java_side(self, wine, launcher, lnxpack, tmp_setup_dir, java,
-                                                          clean_logs):
+    def test_registration_stops_at_the_first_native_not_built(self, wine, launcher, lnxpack, tmp_setup_dir, java,
+                                                               clean_logs):
+        # The executable exports the natives of the classes built so far (Registry); the
+        # first class of the table, ACLHandling, has none yet, so the walk stops there.
         _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java)
 
         assert result.returncode == 0
-        told = [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")]
+        assert report["registered"] == []
+        assert native_classes_looked_up(report) == [WIN32_PACKAGE + "ACLHandling"]
+        assert [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")] == [[True], [False]]
         log = newest_log_text(clean_logs)
-        if report["registered"] and len(report["registered"]) == 15:
-            assert told == [[True]]
-        else:
-            assert told == [[True], [False]]
-            assert "ERROR: registering helper dll failed" in log
+        assert "ERROR: did not find Java_com_lanternix_runtime_installer_platform_win32_ACLHandling_addACE" in log
+        assert "ERROR: registering helper dll failed" in log
+
+    def test_missing_class_stops_registration_at_that_class(self, wine, launcher, lnxpack, tmp_setup_dir, java,
+                                                            clean_logs):
+        _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java,
+                                  env={"LNX_JVM_MISSING_CLASS": WIN32_PACKAGE + "ACLHandling"})
+
+        assert result.returncode == 0
+        assert native_classes_looked_up(report) == [WIN32_PACKAGE + "ACLHandling"], "no later class is attempted"
+        log = newest_log_text(clean_logs)
+        assert "ERROR: could not load class com/lanternix/runtime/installer/platform/win32/ACLHandling" in log
+        assert "did not find" not in log
 
 
 class TestFailures:

@@ -1,0 +1,11 @@
+#pragma once
+// Exports a native method's function under its stdcall name with the leading underscore,
+// "_Java_<class>_<method>@<argument bytes>", the name the registration looks up in the
+// executable's export table (the linker's own dllexport would drop the underscore). The
+// alias names the function's decorated symbol, so the link fails when argumentBytes
+// disagrees with the function's parameters. The directive goes out with the file's
+// top-level statements, before any code (the assembler for PE has no section stack, so it
+// ends in .text).
+#define LNX_EXPORT_NATIVE(function, argumentBytes)                                                                   \
+  __asm__(".section .drectve\n\t.ascii \" -export:_" #function "@" #argumentBytes "=" #function "@" #argumentBytes  \
+          "\"\n\t.text")

@@ -1,0 +1,36 @@
+#pragma once
+// What the native methods share: Java strings as wide texts, process privileges, and the
+// shell functions loaded on first use.
+#include <jni.h>
+
+#include <optional>
+#include <string>
+
+namespace lnx {
+
+// The string's characters, embedded NULs included (a Win32 call sees the text up to the
+// first of them); nothing for a null string.
+std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string);
+
+// The text for a Win32 call: null for no string.
+inline const wchar_t* wideOrNull(const std::optional<std::wstring>& text) { return text ? text->c_str() : nullptr; }
+
+// Enables or disables one privilege of the process token for the rest of the process's
+// life. False when the token cannot be opened or adjusted, or does not hold the privilege.
+bool enablePrivilege(const wchar_t* privilegeName, bool enable);
+
+// SHChangeNotify and ShellExecuteW of shell32.dll, loaded once both are found.
+using ShChangeNotifyFunction = void(__stdcall*)(long eventId, unsigned flags, const void* item1, const void* item2);
+using ShellExecuteWFunction = void*(__stdcall*)(void* window, const wchar_t* verb, const wchar_t* file,
+                                                const wchar_t* parameters, const wchar_t* directory, int show);
+struct ShellFunctions {
+  ShChangeNotifyFunction changeNotify = nullptr;
+  ShellExecuteWFunction shellExecute = nullptr;
+};
+
+// True when both shell functions are known; loads shell32.dll when they are not yet.
+bool loadShellFunctions();
+// The functions found by loadShellFunctions (null before it succeeded).
+ShellFunctions shellFunctions();
+
+} // namespace lnx
