@@ -63,6 +63,26 @@ class TestQuietStart:
         assert report["destroyed"] is True
         assert "launch done" in newest_log_text(clean_logs)
 
+    def test_module_mode_and_launcher_type_1(self, wine, launcher, lnxpack, tmp_setup_dir, java):
+        setup, result, report = start(
+            wine, lnxpack, launcher, tmp_setup_dir, java,
+            config={"launcherType": 1, "133": True, "mainClass": "app.setup/com.example.Setup", "132": "E0MODS;",
+                    "102": True, "103": "$stderr", "104": True, "105": "logs\\out.log"},
+            env={"MODS": "C:\\mods"})
+
+        assert result.returncode == 0, result.stderr
+        options = report["options"]
+        temp_dir = next(o for o in options if o.startswith("-Dmorva.tempDir=")).split("=", 1)[1]
+        assert options[-3:] == [
+            "--module-path=C:\\mods;" + temp_dir + "\\lnxruntime.jar;",
+            "--add-opens=app.setup/com.example=com.lanternix.runtime",
+            "--add-modules=app.setup,com.lanternix.runtime"]
+        assert options[-4] == "-Djava.class.path=", "the archives went to the module path"
+        parameters = calls(report, kind="callStatic", method="main")[0]["arguments"][0]
+        directory = wine.windows_path(setup).rsplit("\\", 1)[0]
+        assert parameters[:5] == ["true", "/app.setup/com.example.Setup", "$stderr", directory + "\\logs\\out.log",
+                                  "false"]
+
     def test_other_family_binds_no_natives(self, wine, launcher, lnxpack, tmp_setup_dir, java):
         _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java, config={"launcherFamily": "e"})
 

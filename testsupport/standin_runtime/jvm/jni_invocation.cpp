@@ -17,6 +17,7 @@
 namespace {
 
 constexpr char16_t kClassPathOption[] = u"-Djava.class.path=";
+constexpr char16_t kModulePathOption[] = u"--module-path=";
 
 // Everything here lives until the process ends and is never destroyed: at exit, a window
 // thread of the Java side may already be gone, and a destructor waiting for it would hang.
@@ -53,13 +54,23 @@ std::vector<std::u16string> optionTexts(const JavaVMInitArgs& initArgs) {
   return options;
 }
 
-// A real VM takes the last java.class.path definition.
-std::wstring classPathValue(const std::vector<std::u16string>& options) {
+// The value of the last option that begins with prefix, as a real VM takes the last
+// definition.
+std::wstring lastOptionValue(const std::vector<std::u16string>& options, const std::u16string& prefix) {
   std::u16string value;
   for (const std::u16string& option : options)
-    if (option.rfind(kClassPathOption, 0) == 0)
-      value = option.substr(std::char_traits<char16_t>::length(kClassPathOption));
+    if (option.rfind(prefix, 0) == 0)
+      value = option.substr(prefix.size());
   return std::wstring(value.begin(), value.end());
+}
+
+// Where classes are found: the class path, then the module path, whose jars serve their
+// classes as modular jars do (a directory of modules is searched as a class directory).
+std::vector<std::wstring> classSearchPath(const std::vector<std::u16string>& options) {
+  std::vector<std::wstring> entries = jnifake::classPathEntries(lastOptionValue(options, kClassPathOption));
+  for (std::wstring& entry : jnifake::classPathEntries(lastOptionValue(options, kModulePathOption)))
+    entries.push_back(std::move(entry));
+  return entries;
 }
 
 // Why creation fails, or JNI_OK.
@@ -97,7 +108,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, const JavaVMInitArgs* initArgs) {
   if (!problem.empty())
     event.set(u"problem", jnifake::JsonValue::text(jnifake::fromModifiedUtf8(problem)));
   if (result == JNI_OK) {
-    jnifake::FakeJvmSetup setup{jnifake::classPathEntries(classPathValue(options)), process.switches.missingClass};
+    jnifake::FakeJvmSetup setup{classSearchPath(options), process.switches.missingClass};
     process.jvm = new jnifake::FakeJvm(setup, process.report);
     process.javaSide = new standin::JavaSide(*process.jvm, process.report, process.switches);
     *pvm = process.jvm->vm();
