@@ -31,6 +31,15 @@ std::vector<ClassFile> builtinClasses() {
        {toString, instanceMethod("getMessage", kToStringDescriptor)}},
       {"java/lang/Exception", "java/lang/Throwable", kAccPublic, {}, {}},
       {kPendingExceptionClass, "java/lang/Exception", kAccPublic, {}, {}},
+      {"java/lang/IndexOutOfBoundsException", kPendingExceptionClass, kAccPublic, {}, {}},
+      {kArrayIndexExceptionClass, "java/lang/IndexOutOfBoundsException", kAccPublic, {}, {}},
+      // Its superclass java/lang/Number is left out: the natives use only these members.
+      {kIntegerClass,
+       kObjectClass,
+       kAccPublic,
+       {},
+       {instanceMethod(kConstructorName, kIntegerConstructorDescriptor),
+        instanceMethod(kIntValueName, kIntValueDescriptor)}},
   };
 }
 

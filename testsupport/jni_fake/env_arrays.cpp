@@ -1,7 +1,12 @@
-// Object arrays: what the launcher builds the parameters of main in. A store a real VM
-// would refuse (outside the bounds, a non-string into a String[]) is recorded instead.
+// Arrays: object arrays, which the launcher builds the parameters of main in, and byte
+// arrays, which natives fill and read by region. A store a real VM would refuse (outside
+// the bounds, a non-string into a String[]) is recorded instead; a byte region outside
+// the array leaves the exception a real VM throws pending.
+#include <algorithm>
+
 #include "builtin_classes.h"
 #include "env_functions.h"
+#include "java_text.h"
 #include "jni_entry.h"
 
 namespace jnifake {
@@ -29,25 +34,22 @@ jobjectArray JNICALL newObjectArray(JNIEnv* env, jsize length, jclass elementCla
     JavaObject* filler = vm.object(function, initial);
     if (initial && !filler)
       return nullptr;
-    JavaObject array;
-    array.kind = ObjectKind::objectArray;
-    array.elementClass = element->name;
-    array.elements.assign(static_cast<size_t>(length), filler);
-    return static_cast<jobjectArray>(vm.heap.reference(vm.heap.add(std::move(array))));
+    JavaObject* array = vm.newObjectArray(element->name, std::vector<JavaObject*>(static_cast<size_t>(length), filler));
+    return static_cast<jobjectArray>(vm.heap.reference(array));
   });
 }
 
 jsize JNICALL getArrayLength(JNIEnv* env, jarray array) {
   return jniEntry(env, "GetArrayLength", jsize(), [&](VmState& vm) -> jsize {
-    JavaObject* resolved = vm.arrayOf("GetArrayLength", static_cast<jobjectArray>(array));
-    return resolved ? static_cast<jsize>(resolved->elements.size()) : 0;
+    JavaObject* resolved = vm.arrayOf("GetArrayLength", array);
+    return resolved ? static_cast<jsize>(resolved->arrayLength()) : 0;
   });
 }
 
 jobject JNICALL getObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index) {
   const char* function = "GetObjectArrayElement";
   return jniEntry(env, function, jobject(), [&](VmState& vm) -> jobject {
-    JavaObject* resolved = vm.arrayOf(function, array);
+    JavaObject* resolved = vm.objectArrayOf(function, array);
     if (!resolved || !withinBounds(vm, function, *resolved, index))
       return nullptr;
     return vm.heap.reference(resolved->elements[static_cast<size_t>(index)]);
@@ -57,7 +59,7 @@ jobject JNICALL getObjectArrayElement(JNIEnv* env, jobjectArray array, jsize ind
 void JNICALL setObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index, jobject value) {
   const char* function = "SetObjectArrayElement";
   jniEntry(env, function, [&](VmState& vm) {
-    JavaObject* resolved = vm.arrayOf(function, array);
+    JavaObject* resolved = vm.objectArrayOf(function, array);
     if (!resolved || !withinBounds(vm, function, *resolved, index))
       return;
     JavaObject* stored = vm.object(function, value);
@@ -71,6 +73,55 @@ void JNICALL setObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index,
   });
 }
 
+jbyteArray JNICALL newByteArray(JNIEnv* env, jsize length) {
+  return jniEntry(env, "NewByteArray", jbyteArray(), [&](VmState& vm) -> jbyteArray {
+    if (length < 0) {
+      vm.recordInvalid("NewByteArray", "a negative length");
+      return nullptr;
+    }
+    JavaObject* array = vm.newByteArray(std::vector<jbyte>(static_cast<size_t>(length)));
+    return static_cast<jbyteArray>(vm.heap.reference(array));
+  });
+}
+
+// The byte array of a region call when the region can be copied. A region outside the
+// array raises what a real VM raises; a missing buffer is recorded.
+JavaObject* regionArray(VmState& vm, const char* function, jbyteArray array, jsize start, jsize length,
+                        const jbyte* buffer) {
+  JavaObject* resolved = vm.byteArrayOf(function, array);
+  if (!resolved)
+    return nullptr;
+  long long end = static_cast<long long>(start) + length;
+  if (start < 0 || length < 0 || end > static_cast<long long>(resolved->bytes.size())) {
+    std::string region = std::to_string(start) + ".." + std::to_string(end);
+    vm.raise(kArrayIndexExceptionClass,
+             fromModifiedUtf8("java.lang.ArrayIndexOutOfBoundsException: Array region " + region +
+                              " out of bounds for length " + std::to_string(resolved->bytes.size())));
+    return nullptr;
+  }
+  if (length > 0 && !buffer) {
+    vm.recordInvalid(function, "no buffer for " + std::to_string(length) + " bytes");
+    return nullptr;
+  }
+  return resolved;
+}
+
+void JNICALL getByteArrayRegion(JNIEnv* env, jbyteArray array, jsize start, jsize length, jbyte* buffer) {
+  const char* function = "GetByteArrayRegion";
+  jniEntry(env, function, [&](VmState& vm) {
+    if (JavaObject* resolved = regionArray(vm, function, array, start, length, buffer))
+      std::copy_n(resolved->bytes.begin() + start, length, buffer);
+  });
+}
+
+void JNICALL setByteArrayRegion(JNIEnv* env, jbyteArray array, jsize start, jsize length, const jbyte* buffer) {
+  const char* function = "SetByteArrayRegion";
+  jniEntry(env, function, [&](VmState& vm) {
+    if (JavaObject* resolved = regionArray(vm, function, array, start, length, buffer))
+      std::copy_n(buffer, length, resolved->bytes.begin() + start);
+  });
+}
+
 } // namespace
 
 void installArrayFunctions(JNINativeInterface_& table) {
@@ -78,6 +129,9 @@ void installArrayFunctions(JNINativeInterface_& table) {
   table.GetArrayLength = getArrayLength;
   table.GetObjectArrayElement = getObjectArrayElement;
   table.SetObjectArrayElement = setObjectArrayElement;
+  table.NewByteArray = newByteArray;
+  table.GetByteArrayRegion = getByteArrayRegion;
+  table.SetByteArrayRegion = setByteArrayRegion;
 }
 
 } // namespace jnifake

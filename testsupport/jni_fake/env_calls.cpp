@@ -1,8 +1,10 @@
-// Calls into Java: static methods returning void or an object, and instance methods
-// returning an object (toString of an exception). Each call is recorded with its
-// arguments; System.setProperty keeps the property, toString answers with the object's
-// text, and every other static call goes to the static call hook, the stand-in for the
-// Java code behind it.
+// Calls into Java: static methods returning void or an object, instance methods returning
+// an object (toString of an exception) or an int (Integer.intValue), and constructors
+// through NewObject. Each call is recorded with its arguments; System.setProperty keeps
+// the property, toString answers with the object's text, intValue with the value the
+// Integer was built with, NewObject with an instance that keeps its constructor's
+// arguments, and every other static call goes to the static call hook, the stand-in for
+// the Java code behind it. Other instance methods answer null or 0.
 #include <functional>
 #include <optional>
 
@@ -15,7 +17,7 @@ namespace jnifake {
 
 namespace {
 
-enum class Call { staticVoid, staticObject, instanceObject };
+enum class Call { staticVoid, staticObject, instanceObject, instanceInt, constructor };
 
 // Reads the arguments once the method, and so their types, are known.
 using ArgumentReader = std::function<std::optional<std::vector<jvalue>>(const MethodShape&)>;
@@ -33,7 +35,31 @@ ArgumentReader fromArray(const jvalue* arguments) {
 }
 
 bool returnsAsCalled(const MethodShape& shape, Call call) {
-  return call == Call::staticVoid ? shape.result == "V" : shape.result[0] == 'L' || shape.result[0] == '[';
+  switch (call) {
+  case Call::staticVoid:
+  case Call::constructor:
+    return shape.result == "V";
+  case Call::instanceInt:
+    return shape.result == "I";
+  case Call::staticObject:
+  case Call::instanceObject:
+    break;
+  }
+  return shape.result[0] == 'L' || shape.result[0] == '[';
+}
+
+const char* eventKind(Call call) {
+  switch (call) {
+  case Call::staticVoid:
+  case Call::staticObject:
+    return "callStatic";
+  case Call::constructor:
+    return "newObject";
+  case Call::instanceObject:
+  case Call::instanceInt:
+    break;
+  }
+  return "call";
 }
 
 bool isInstance(const JavaObject& object, const LoadedClass& type) {
@@ -65,8 +91,10 @@ JavaObject* setProperty(VmState& vm, const char* function, JsonValue event, cons
 // The checks every call shares; the method and its arguments when the call can go ahead.
 struct CheckedCall {
   const LoadedMember* method = nullptr;
+  MethodShape shape;
   std::vector<jvalue> values;
   JsonValue event;
+  JavaObject* receiver = nullptr; // of an instance call
 };
 
 std::optional<CheckedCall> checkCall(VmState& vm, const char* function, const LoadedMember* method, Call call,
@@ -83,11 +111,11 @@ std::optional<CheckedCall> checkCall(VmState& vm, const char* function, const Lo
     vm.recordInvalid(function, "no argument array");
     return std::nullopt;
   }
-  JsonValue event = callEvent(call == Call::instanceObject ? "call" : "callStatic");
+  JsonValue event = callEvent(eventKind(call));
   event.set(u"function", nameText(function));
   describeMember(event, *method, u"method");
   event.set(u"arguments", renderArguments(vm, function, *shape, values->data()));
-  return CheckedCall{method, std::move(*values), std::move(event)};
+  return CheckedCall{method, std::move(*shape), std::move(*values), std::move(event)};
 }
 
 JavaObject* callStatic(VmState& vm, const char* function, jclass clazz, jmethodID id, Call call,
@@ -107,39 +135,89 @@ JavaObject* callStatic(VmState& vm, const char* function, jclass clazz, jmethodI
   return nullptr;
 }
 
-JavaObject* callInstance(VmState& vm, const char* function, jobject receiver, jmethodID id,
-                         const ArgumentReader& read) {
+std::optional<CheckedCall> checkInstanceCall(VmState& vm, const char* function, jobject receiver, jmethodID id,
+                                             Call call, const ArgumentReader& read) {
   JavaObject* target = vm.object(function, receiver);
   if (!target) {
     if (!receiver)
       vm.recordInvalid(function, "a null receiver");
-    return nullptr;
+    return std::nullopt;
   }
-  std::optional<CheckedCall> checked =
-      checkCall(vm, function, vm.methodOf(function, id, false), Call::instanceObject, read);
+  std::optional<CheckedCall> checked = checkCall(vm, function, vm.methodOf(function, id, false), call, read);
   if (!checked)
-    return nullptr;
+    return std::nullopt;
   if (!isInstance(*target, *checked->method->owner)) {
     vm.recordInvalid(function, "a receiver that is no " + checked->method->owner->name);
-    return nullptr;
+    return std::nullopt;
   }
   checked->event.set(u"receiver", renderObject(target));
+  checked->receiver = target;
+  return checked;
+}
+
+JavaObject* callObjectMethodOf(VmState& vm, const char* function, jobject receiver, jmethodID id,
+                               const ArgumentReader& read) {
+  std::optional<CheckedCall> checked = checkInstanceCall(vm, function, receiver, id, Call::instanceObject, read);
+  if (!checked)
+    return nullptr;
   JavaObject* result = nullptr;
   if (checked->method->member.name == kToStringName && checked->method->member.descriptor == kToStringDescriptor)
-    result = vm.newString(vm.toStringOf(*target));
+    result = vm.newString(vm.toStringOf(*checked->receiver));
   checked->event.set(u"result", renderObject(result));
   vm.report.recordCall(std::move(checked->event));
   return result;
+}
+
+jint callIntMethodOf(VmState& vm, const char* function, jobject receiver, jmethodID id, const ArgumentReader& read) {
+  std::optional<CheckedCall> checked = checkInstanceCall(vm, function, receiver, id, Call::instanceInt, read);
+  if (!checked)
+    return 0;
+  jint result = 0;
+  if (isMember(*checked->method, kIntegerClass, kIntValueName, kIntValueDescriptor))
+    result = integerValue(*checked->receiver);
+  checked->event.set(u"result", JsonValue::number(result));
+  vm.report.recordCall(std::move(checked->event));
+  return result;
+}
+
+// NewObject: only with a constructor the class itself declares, as a real VM checks.
+JavaObject* construct(VmState& vm, const char* function, jclass clazz, jmethodID id, const ArgumentReader& read) {
+  const LoadedClass* type = vm.classOf(function, clazz);
+  if (!type)
+    return nullptr;
+  const LoadedMember* constructor = vm.methodOf(function, id, false);
+  if (!constructor)
+    return nullptr;
+  if (constructor->member.name != kConstructorName || constructor->owner != type) {
+    vm.recordInvalid(function, "a method ID that is no constructor of " + type->name);
+    return nullptr;
+  }
+  std::optional<CheckedCall> checked = checkCall(vm, function, constructor, Call::constructor, read);
+  if (!checked)
+    return nullptr;
+  JavaObject* built = vm.newInstance(*type, keptArguments(vm, checked->shape, checked->values.data()));
+  vm.report.recordCall(std::move(checked->event));
+  return built;
 }
 
 jobject invoke(JNIEnv* env, const char* function, jobject target, jmethodID id, Call call,
                const ArgumentReader& read) {
   return jniEntry(env, function, jobject(), [&](VmState& vm) {
     JavaObject* result = call == Call::instanceObject
-                             ? callInstance(vm, function, target, id, read)
+                             ? callObjectMethodOf(vm, function, target, id, read)
                              : callStatic(vm, function, static_cast<jclass>(target), id, call, read);
     return vm.heap.reference(result);
   });
+}
+
+jint invokeInt(JNIEnv* env, const char* function, jobject receiver, jmethodID id, const ArgumentReader& read) {
+  return jniEntry(env, function, jint(),
+                  [&](VmState& vm) { return callIntMethodOf(vm, function, receiver, id, read); });
+}
+
+jobject invokeConstructor(JNIEnv* env, const char* function, jclass clazz, jmethodID id, const ArgumentReader& read) {
+  return jniEntry(env, function, jobject(),
+                  [&](VmState& vm) { return vm.heap.reference(construct(vm, function, clazz, id, read)); });
 }
 
 void JNICALL callStaticVoidMethodV(JNIEnv* env, jclass clazz, jmethodID id, va_list arguments) {
@@ -189,6 +267,38 @@ jobject JNICALL callObjectMethod(JNIEnv* env, jobject object, jmethodID id, ...)
   return result;
 }
 
+jint JNICALL callIntMethodV(JNIEnv* env, jobject object, jmethodID id, va_list arguments) {
+  return invokeInt(env, "CallIntMethodV", object, id, fromList(arguments));
+}
+
+jint JNICALL callIntMethodA(JNIEnv* env, jobject object, jmethodID id, const jvalue* arguments) {
+  return invokeInt(env, "CallIntMethodA", object, id, fromArray(arguments));
+}
+
+jint JNICALL callIntMethod(JNIEnv* env, jobject object, jmethodID id, ...) {
+  va_list arguments;
+  va_start(arguments, id);
+  jint result = invokeInt(env, "CallIntMethod", object, id, fromList(arguments));
+  va_end(arguments);
+  return result;
+}
+
+jobject JNICALL newObjectV(JNIEnv* env, jclass clazz, jmethodID id, va_list arguments) {
+  return invokeConstructor(env, "NewObjectV", clazz, id, fromList(arguments));
+}
+
+jobject JNICALL newObjectA(JNIEnv* env, jclass clazz, jmethodID id, const jvalue* arguments) {
+  return invokeConstructor(env, "NewObjectA", clazz, id, fromArray(arguments));
+}
+
+jobject JNICALL newObject(JNIEnv* env, jclass clazz, jmethodID id, ...) {
+  va_list arguments;
+  va_start(arguments, id);
+  jobject result = invokeConstructor(env, "NewObject", clazz, id, fromList(arguments));
+  va_end(arguments);
+  return result;
+}
+
 } // namespace
 
 void installCallFunctions(JNINativeInterface_& table) {
@@ -201,6 +311,12 @@ void installCallFunctions(JNINativeInterface_& table) {
   table.CallObjectMethod = callObjectMethod;
   table.CallObjectMethodV = callObjectMethodV;
   table.CallObjectMethodA = callObjectMethodA;
+  table.CallIntMethod = callIntMethod;
+  table.CallIntMethodV = callIntMethodV;
+  table.CallIntMethodA = callIntMethodA;
+  table.NewObject = newObject;
+  table.NewObjectV = newObjectV;
+  table.NewObjectA = newObjectA;
 }
 
 } // namespace jnifake

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "builtin_classes.h"
+#include "java_values.h"
 #include "vm_state.h"
 
 namespace jnifake {
@@ -26,7 +28,7 @@ void FakeJvm::onDestroy(std::function<void()> hook) {
 
 void FakeJvm::throwPending(const std::u16string& text) {
   std::lock_guard<std::recursive_mutex> locked(state_->lock);
-  state_->raise(text);
+  state_->raise(kPendingExceptionClass, text);
 }
 
 bool FakeJvm::exceptionPending() {
@@ -46,6 +48,35 @@ std::optional<std::u16string> FakeJvm::stringText(jobject reference) {
   if (!object || object->kind != ObjectKind::string)
     return std::nullopt;
   return object->text;
+}
+
+jobject FakeJvm::newInteger(jint value) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  KeptArgument argument;
+  argument.type = 'I';
+  argument.value.i = value;
+  JavaObject* integer = state_->newInstance(*state_->classes.find(kIntegerClass), {argument});
+  return state_->heap.reference(integer);
+}
+
+jbyteArray FakeJvm::newByteArray(const std::vector<jbyte>& bytes) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  return static_cast<jbyteArray>(state_->heap.reference(state_->newByteArray(bytes)));
+}
+
+jobjectArray FakeJvm::newStringArray(const std::vector<std::optional<std::u16string>>& texts) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::vector<JavaObject*> elements;
+  for (const std::optional<std::u16string>& text : texts)
+    elements.push_back(text ? state_->newString(*text) : nullptr);
+  JavaObject* array = state_->newObjectArray(kStringClass, std::move(elements));
+  return static_cast<jobjectArray>(state_->heap.reference(array));
+}
+
+JsonValue FakeJvm::describe(jobject reference) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  ReferenceState referenceState;
+  return renderObject(state_->heap.resolve(reference, referenceState));
 }
 
 void* FakeJvm::registeredNative(const std::string& className, const std::string& name,

@@ -59,6 +59,15 @@ public:
   jstring newString(const std::u16string& text);
   std::optional<std::u16string> stringText(jobject reference);
 
+  // Objects for tests of natives, as Java code would pass them: new local references.
+  // newInteger builds a java/lang/Integer as its (I)V constructor does; a null text of
+  // newStringArray is a null element.
+  jobject newInteger(jint value);
+  jbyteArray newByteArray(const std::vector<jbyte>& bytes);
+  jobjectArray newStringArray(const std::vector<std::optional<std::u16string>>& texts);
+  // Any object as the report shows it; null for null or a reference that is not live.
+  JsonValue describe(jobject reference);
+
   // The function RegisterNatives bound to a native method, or null.
   void* registeredNative(const std::string& className, const std::string& name, const std::string& descriptor);
   // GetStringChars and GetStringUTFChars results not released yet.

@@ -16,7 +16,18 @@
 
 namespace jnifake {
 
-enum class ObjectKind { classObject, string, objectArray, throwable };
+// constructed: an instance NewObject built, known by its class and its constructor's arguments.
+enum class ObjectKind { classObject, string, objectArray, byteArray, throwable, constructed };
+
+struct JavaObject;
+
+// A constructor argument as the object built with it keeps it: a reference argument as the
+// object it pointed to, so that deleting the caller's reference loses nothing.
+struct KeptArgument {
+  char type = 'L';                    // the parameter's descriptor letter: a primitive, 'L' or '['
+  jvalue value{};                     // a primitive argument
+  const JavaObject* object = nullptr; // a reference argument; null for null
+};
 
 struct JavaObject {
   ObjectKind kind = ObjectKind::string;
@@ -25,10 +36,14 @@ struct JavaObject {
   std::u16string text;      // a string's characters, a throwable's toString
   std::string elementClass; // an object array's element class
   std::vector<JavaObject*> elements;
+  std::vector<jbyte> bytes;            // a byte array's elements
+  std::vector<KeptArgument> arguments; // a constructed instance's constructor arguments
 
   // The object's class where this VM knows it: not for class objects (java/lang/Class)
   // nor for arrays.
   const LoadedClass* knownClass() const { return kind == ObjectKind::classObject ? nullptr : type; }
+  // An array's number of elements.
+  size_t arrayLength() const { return kind == ObjectKind::byteArray ? bytes.size() : elements.size(); }
 };
 
 enum class ReferenceState { live, null, deleted, unknown };

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-
 namespace jnifake {
 
 namespace {
@@ -28,6 +27,41 @@ JsonValue floatingText(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);
   return nameText(text);
+}
+
+bool isReference(char type) { return type == 'L' || type == '['; }
+
+// A primitive value of the descriptor letter type.
+JsonValue renderPrimitive(char type, const jvalue& value) {
+  switch (type) {
+  case 'Z':
+    return JsonValue::boolean(value.z != JNI_FALSE);
+  case 'B':
+    return JsonValue::number(value.b);
+  case 'C':
+    return JsonValue::number(value.c);
+  case 'S':
+    return JsonValue::number(value.s);
+  case 'I':
+    return JsonValue::number(value.i);
+  case 'J':
+    return JsonValue::number(value.j);
+  case 'F':
+    return floatingText(value.f);
+  default: // 'D'
+    return floatingText(value.d);
+  }
+}
+
+JsonValue renderConstructed(const JavaObject& object) {
+  JsonValue arguments = JsonValue::array();
+  for (const KeptArgument& argument : object.arguments)
+    arguments.push(isReference(argument.type) ? renderObject(argument.object)
+                                              : renderPrimitive(argument.type, argument.value));
+  JsonValue described = JsonValue::object();
+  described.set(u"class", nameText(object.type->name));
+  described.set(u"arguments", std::move(arguments));
+  return described;
 }
 
 } // namespace
@@ -66,11 +100,19 @@ JsonValue renderObject(const JavaObject* object) {
       items.push(renderObject(element));
     return items;
   }
+  case ObjectKind::byteArray: {
+    JsonValue items = JsonValue::array();
+    for (jbyte element : object->bytes)
+      items.push(JsonValue::number(element));
+    return items;
+  }
   case ObjectKind::classObject: {
     JsonValue described = JsonValue::object();
     described.set(u"class", nameText(object->type->name));
     return described;
   }
+  case ObjectKind::constructed:
+    return renderConstructed(*object);
   case ObjectKind::throwable:
     break;
   }
@@ -82,38 +124,25 @@ JsonValue renderObject(const JavaObject* object) {
 JsonValue renderArguments(VmState& vm, const char* function, const MethodShape& shape, const jvalue* arguments) {
   JsonValue rendered = JsonValue::array();
   for (size_t index = 0; index < shape.parameters.size(); ++index) {
-    const jvalue& value = arguments[index];
-    switch (shape.parameters[index][0]) {
-    case 'Z':
-      rendered.push(JsonValue::boolean(value.z != JNI_FALSE));
-      break;
-    case 'B':
-      rendered.push(JsonValue::number(value.b));
-      break;
-    case 'C':
-      rendered.push(JsonValue::number(value.c));
-      break;
-    case 'S':
-      rendered.push(JsonValue::number(value.s));
-      break;
-    case 'I':
-      rendered.push(JsonValue::number(value.i));
-      break;
-    case 'J':
-      rendered.push(JsonValue::number(value.j));
-      break;
-    case 'F':
-      rendered.push(floatingText(value.f));
-      break;
-    case 'D':
-      rendered.push(floatingText(value.d));
-      break;
-    default:
-      rendered.push(renderObject(vm.object(function, value.l)));
-      break;
-    }
+    char type = shape.parameters[index][0];
+    rendered.push(isReference(type) ? renderObject(vm.object(function, arguments[index].l))
+                                    : renderPrimitive(type, arguments[index]));
   }
   return rendered;
+}
+
+std::vector<KeptArgument> keptArguments(const VmState& vm, const MethodShape& shape, const jvalue* arguments) {
+  std::vector<KeptArgument> kept(shape.parameters.size());
+  for (size_t index = 0; index < kept.size(); ++index) {
+    kept[index].type = shape.parameters[index][0];
+    if (isReference(kept[index].type)) {
+      ReferenceState state;
+      kept[index].object = vm.heap.resolve(arguments[index].l, state);
+    } else {
+      kept[index].value = arguments[index];
+    }
+  }
+  return kept;
 }
 
 std::vector<jvalue> readArguments(const MethodShape& shape, va_list arguments) {

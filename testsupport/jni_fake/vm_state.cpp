@@ -1,5 +1,6 @@
 #include "vm_state.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "builtin_classes.h"
@@ -30,6 +31,42 @@ JavaObject* VmState::newString(std::u16string text) {
   return heap.add(std::move(created));
 }
 
+JavaObject* VmState::newObjectArray(std::string elementClass, std::vector<JavaObject*> elements) {
+  JavaObject created;
+  created.kind = ObjectKind::objectArray;
+  created.elementClass = std::move(elementClass);
+  created.elements = std::move(elements);
+  return heap.add(std::move(created));
+}
+
+JavaObject* VmState::newByteArray(std::vector<jbyte> bytes) {
+  JavaObject created;
+  created.kind = ObjectKind::byteArray;
+  created.bytes = std::move(bytes);
+  return heap.add(std::move(created));
+}
+
+JavaObject* VmState::newInstance(const LoadedClass& type, std::vector<KeptArgument> arguments) {
+  JavaObject created;
+  created.kind = ObjectKind::constructed;
+  created.type = &type;
+  created.arguments = std::move(arguments);
+  return heap.add(std::move(created));
+}
+
+namespace {
+
+// Object.toString: the class's binary name and an identity, here the object's address.
+std::u16string identityText(const std::string& typeName, const JavaObject& object) {
+  char identity[32];
+  std::snprintf(identity, sizeof identity, "@%p", static_cast<const void*>(&object));
+  std::u16string text = fromModifiedUtf8(typeName + identity);
+  std::replace(text.begin(), text.end(), u'/', u'.');
+  return text;
+}
+
+} // namespace
+
 std::u16string VmState::toStringOf(const JavaObject& object) const {
   switch (object.kind) {
   case ObjectKind::string:
@@ -38,21 +75,25 @@ std::u16string VmState::toStringOf(const JavaObject& object) const {
   case ObjectKind::classObject:
     return u"class " + fromModifiedUtf8(object.type->name);
   case ObjectKind::objectArray:
+    return identityText("[L" + object.elementClass + ";", object);
+  case ObjectKind::byteArray:
+    return identityText("[B", object);
+  case ObjectKind::constructed:
     break;
   }
-  // Object.toString of an array: its type name and an identity, here its address.
-  char identity[32];
-  std::snprintf(identity, sizeof identity, ";@%p", static_cast<const void*>(&object));
-  return u"[L" + fromModifiedUtf8(object.elementClass + identity);
+  if (object.type->name == kIntegerClass)
+    return fromModifiedUtf8(std::to_string(integerValue(object)));
+  return identityText(object.type->name, object);
 }
 
-void VmState::raise(std::u16string text) {
+void VmState::raise(const char* className, std::u16string text) {
   JavaObject thrown;
   thrown.kind = ObjectKind::throwable;
-  thrown.type = classes.find(kPendingExceptionClass);
+  thrown.type = classes.find(className);
   thrown.text = text;
   pendingException = heap.add(std::move(thrown));
   JsonValue event = callEvent("throw");
+  event.set(u"class", nameText(className));
   event.set(u"text", JsonValue::text(std::move(text)));
   report.recordCall(std::move(event));
 }
@@ -109,9 +150,20 @@ JavaObject* VmState::stringOf(const char* function, jstring reference) {
                      [](const JavaObject& o) { return o.kind == ObjectKind::string; });
 }
 
-JavaObject* VmState::arrayOf(const char* function, jobjectArray reference) {
+JavaObject* VmState::arrayOf(const char* function, jarray reference) {
+  return typedObject(*this, function, reference, "array", [](const JavaObject& o) {
+    return o.kind == ObjectKind::objectArray || o.kind == ObjectKind::byteArray;
+  });
+}
+
+JavaObject* VmState::objectArrayOf(const char* function, jobjectArray reference) {
   return typedObject(*this, function, reference, "object array",
                      [](const JavaObject& o) { return o.kind == ObjectKind::objectArray; });
+}
+
+JavaObject* VmState::byteArrayOf(const char* function, jbyteArray reference) {
+  return typedObject(*this, function, reference, "byte array",
+                     [](const JavaObject& o) { return o.kind == ObjectKind::byteArray; });
 }
 
 const LoadedMember* VmState::methodOf(const char* function, jmethodID id, bool isStatic) {
@@ -158,6 +210,8 @@ void VmState::recordFailure(const char* function) noexcept {
 
 VmState& vmOf(JNIEnv* env) { return *reinterpret_cast<EnvBlock*>(env)->vm; }
 VmState& vmOf(JavaVM* vm) { return *reinterpret_cast<VmBlock*>(vm)->vm; }
+
+jint integerValue(const JavaObject& integer) { return integer.arguments.at(0).value.i; }
 
 JsonValue nameText(const std::string& name) { return JsonValue::text(fromModifiedUtf8(name)); }
 

@@ -42,8 +42,12 @@ struct VmState {
   // Objects and their text.
   JavaObject* classObject(const LoadedClass& type);
   JavaObject* newString(std::u16string text);
+  JavaObject* newObjectArray(std::string elementClass, std::vector<JavaObject*> elements);
+  JavaObject* newByteArray(std::vector<jbyte> bytes);
+  JavaObject* newInstance(const LoadedClass& type, std::vector<KeptArgument> arguments);
   std::u16string toStringOf(const JavaObject& object) const;
-  void raise(std::u16string text);
+  // Leaves an exception of the named built-in class pending whose toString is text.
+  void raise(const char* className, std::u16string text);
 
   // A caller's reference resolved; a deleted or foreign one is recorded as invalid use
   // by function. Null when it is null or invalid; the typed forms also when the object is
@@ -51,7 +55,9 @@ struct VmState {
   JavaObject* object(const char* function, jobject reference);
   const LoadedClass* classOf(const char* function, jclass reference);
   JavaObject* stringOf(const char* function, jstring reference);
-  JavaObject* arrayOf(const char* function, jobjectArray reference);
+  JavaObject* arrayOf(const char* function, jarray reference); // of any element type
+  JavaObject* objectArrayOf(const char* function, jobjectArray reference);
+  JavaObject* byteArrayOf(const char* function, jbyteArray reference);
   // Method and field IDs this VM issued, of the wanted static-ness; others recorded.
   const LoadedMember* methodOf(const char* function, jmethodID id, bool isStatic);
   const LoadedMember* fieldOf(const char* function, jfieldID id, bool isStatic);
@@ -81,6 +87,9 @@ struct VmState {
 
 VmState& vmOf(JNIEnv* env);
 VmState& vmOf(JavaVM* vm);
+
+// The value of a java/lang/Integer: the argument of the (I)V constructor that built it.
+jint integerValue(const JavaObject& integer);
 
 // The report's text of a name or descriptor (modified UTF-8).
 JsonValue nameText(const std::string& name);
