@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lnx {
 
@@ -14,6 +16,17 @@ std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string);
 
 // The text for a Win32 call: null for no string.
 inline const wchar_t* wideOrNull(const std::optional<std::wstring>& text) { return text ? text->c_str() : nullptr; }
+
+// The elements of a String array, each as javaStringToWide gives it (a null element as
+// nothing); nothing for a null array.
+std::optional<std::vector<std::optional<std::wstring>>> javaStringArrayToWide(JNIEnv* env, jobjectArray array);
+
+// A new Java string of the UTF-16 text; null when the VM cannot create it.
+jstring newJavaString(JNIEnv* env, std::wstring_view text);
+
+// A new String array holding the strings in order (null ones as null elements); null when
+// the class or the array cannot be had.
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<jstring>& strings);
 
 // Enables or disables one privilege of the process token for the rest of the process's
 // life. False when the token cannot be opened or adjusted, or does not hold the privilege.

@@ -31,6 +31,34 @@ std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string) {
   return text;
 }
 
+std::optional<std::vector<std::optional<std::wstring>>> javaStringArrayToWide(JNIEnv* env, jobjectArray array) {
+  if (!array)
+    return std::nullopt;
+  std::vector<std::optional<std::wstring>> texts;
+  for (jsize index = 0, count = env->GetArrayLength(array); index < count; ++index) {
+    auto element = static_cast<jstring>(env->GetObjectArrayElement(array, index));
+    texts.push_back(javaStringToWide(env, element));
+    env->DeleteLocalRef(element);
+  }
+  return texts;
+}
+
+jstring newJavaString(JNIEnv* env, std::wstring_view text) {
+  return env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size()));
+}
+
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<jstring>& strings) {
+  jclass stringClass = env->FindClass("java/lang/String");
+  if (!stringClass)
+    return nullptr;
+  jobjectArray array = env->NewObjectArray(static_cast<jsize>(strings.size()), stringClass, nullptr);
+  if (!array)
+    return nullptr;
+  for (size_t index = 0; index < strings.size(); ++index)
+    env->SetObjectArrayElement(array, static_cast<jsize>(index), strings[index]);
+  return array;
+}
+
 bool enablePrivilege(const wchar_t* privilegeName, bool enable) {
   HANDLE opened = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))

@@ -71,19 +71,7 @@ std::u16string callText(const std::optional<std::wstring>& text) {
 }
 
 jstring javaString(JNIEnv* env, const std::u16string& text) {
-  return env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size()));
-}
-
-jobjectArray javaStringArray(JNIEnv* env, const std::vector<jstring>& strings) {
-  jclass stringClass = env->FindClass("java/lang/String");
-  if (!stringClass)
-    return nullptr;
-  jobjectArray array = env->NewObjectArray(static_cast<jsize>(strings.size()), stringClass, nullptr);
-  if (!array)
-    return nullptr;
-  for (size_t index = 0; index < strings.size(); ++index)
-    env->SetObjectArrayElement(array, static_cast<jsize>(index), strings[index]);
-  return array;
+  return newJavaString(env, std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
 // An object of className built by its constructor of descriptor from one argument.
@@ -123,7 +111,7 @@ jobject valueObject(JNIEnv* env, DWORD type, const uint8_t* data, DWORD size) {
       if (!strings.back())
         return nullptr;
     }
-    return javaStringArray(env, strings);
+    return newJavaStringArray(env, strings);
   }
   default:
     return nullptr;
@@ -148,15 +136,13 @@ std::optional<std::vector<uint8_t>> valueData(JNIEnv* env, jobject value, jint t
                                 static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
   }
   case 3: {
-    auto array = static_cast<jobjectArray>(value);
+    std::optional<std::vector<std::optional<std::wstring>>> elements =
+        javaStringArrayToWide(env, static_cast<jobjectArray>(value));
     std::vector<std::u16string> texts;
-    for (jsize index = 0, count = env->GetArrayLength(array); index < count; ++index) {
-      auto element = static_cast<jstring>(env->GetObjectArrayElement(array, index));
-      std::optional<std::wstring> text = javaStringToWide(env, element);
-      if (!text)
+    for (const std::optional<std::wstring>& element : *elements) {
+      if (!element)
         return std::nullopt; // a null entry cannot be stored, like an empty one
-      texts.push_back(callText(text));
-      env->DeleteLocalRef(element);
+      texts.push_back(callText(element));
     }
     return registryTextsData(texts);
   }
@@ -240,7 +226,7 @@ jobjectArray enumerateNames(JNIEnv* env, jint rootCode, jstring keyPath, jint vi
     if (text)
       names.push_back(text);
   }
-  return javaStringArray(env, names);
+  return newJavaStringArray(env, names);
 }
 
 } // namespace
