@@ -1,6 +1,6 @@
 // The fake VM's objects for tests of natives: constructors through NewObject, Integer
-// values, byte arrays by region, and the report's view of them, over the launcher's own
-// lnxruntime.jar.
+// values, primitive arrays by region and by elements, and the report's view of them, over
+// the launcher's own lnxruntime.jar.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -177,6 +177,43 @@ TEST_P(ByteRegionOutside, LeavesAnArrayIndexExceptionAndCopiesNothing) {
 INSTANTIATE_TEST_SUITE_P(FakeJvmObjects, ByteRegionOutside,
                          ::testing::Values(Region{3, 2, "3..5"}, Region{5, 0, "5..5"}, Region{-1, 2, "-1..1"},
                                            Region{0, -1, "0..-1"}, Region{2, 2147483647, "2..2147483649"}));
+
+TEST_F(FakeJvmObjects, IntAndBooleanArraysByRegionAndByElements) {
+  jintArray pids = jvm.newIntArray({4, -8, 2147483647});
+  jint read[3] = {};
+  env->GetIntArrayRegion(pids, 0, 3, read);
+  EXPECT_EQ((std::vector<jint>{4, -8, 2147483647}), std::vector<jint>(read, read + 3));
+  const jint written[] = {-1};
+  env->SetIntArrayRegion(pids, 2, 1, written);
+  EXPECT_EQ("[4, -8, -1]", json(jvm.describe(pids)));
+
+  // Elements are a copy: mode 0 writes it back, JNI_ABORT drops it, JNI_COMMIT writes it
+  // back and keeps it handed out.
+  jbooleanArray states = jvm.newBooleanArray({true, false});
+  jboolean* elements = env->GetBooleanArrayElements(states, nullptr);
+  ASSERT_NE(nullptr, elements);
+  EXPECT_EQ((std::vector<jboolean>{JNI_TRUE, JNI_FALSE}), std::vector<jboolean>(elements, elements + 2));
+  elements[1] = JNI_TRUE;
+  env->ReleaseBooleanArrayElements(states, elements, JNI_ABORT);
+  EXPECT_EQ("[true, false]", json(jvm.describe(states)));
+  elements = env->GetBooleanArrayElements(states, nullptr);
+  elements[0] = JNI_FALSE;
+  env->ReleaseBooleanArrayElements(states, elements, JNI_COMMIT);
+  EXPECT_EQ("[false, false]", json(jvm.describe(states)));
+  EXPECT_EQ(1u, jvm.unreleasedArrays());
+  env->ReleaseBooleanArrayElements(states, elements, 0);
+  EXPECT_EQ(0u, jvm.unreleasedArrays());
+  EXPECT_TRUE(invalidUses().empty());
+
+  // What a real VM would not take: the wrong element type, elements released twice.
+  env->GetByteArrayRegion(reinterpret_cast<jbyteArray>(pids), 0, 1, reinterpret_cast<jbyte*>(read));
+  env->ReleaseBooleanArrayElements(states, elements, 0);
+  EXPECT_EQ((std::vector<std::string>{
+                "GetByteArrayRegion: an object that is no [B array",
+                "ReleaseBooleanArrayElements: elements this VM did not hand out for this array, or released twice"}),
+            invalidUses());
+  EXPECT_EQ(nullptr, env->NewIntArray(-1));
+}
 
 TEST_F(FakeJvmObjects, DescribeShowsStringArraysAndNothingForDeadReferences) {
   jobjectArray texts = jvm.newStringArray({u"C:\\Programme\\S\u00fc\u00df", std::nullopt, u""});

@@ -1,12 +1,8 @@
-// Arrays: object arrays, which the launcher builds the parameters of main in, and byte
-// arrays, which natives fill and read by region. A store a real VM would refuse (outside
-// the bounds, a non-string into a String[]) is recorded instead; a byte region outside
-// the array leaves the exception a real VM throws pending.
-#include <algorithm>
-
+// Object arrays, which the launcher builds the parameters of main in, and the length of
+// any array. A store a real VM would refuse (outside the bounds, a non-string into a
+// String[]) is recorded instead.
 #include "builtin_classes.h"
 #include "env_functions.h"
-#include "java_text.h"
 #include "jni_entry.h"
 
 namespace jnifake {
@@ -73,55 +69,6 @@ void JNICALL setObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index,
   });
 }
 
-jbyteArray JNICALL newByteArray(JNIEnv* env, jsize length) {
-  return jniEntry(env, "NewByteArray", jbyteArray(), [&](VmState& vm) -> jbyteArray {
-    if (length < 0) {
-      vm.recordInvalid("NewByteArray", "a negative length");
-      return nullptr;
-    }
-    JavaObject* array = vm.newByteArray(std::vector<jbyte>(static_cast<size_t>(length)));
-    return static_cast<jbyteArray>(vm.heap.reference(array));
-  });
-}
-
-// The byte array of a region call when the region can be copied. A region outside the
-// array raises what a real VM raises; a missing buffer is recorded.
-JavaObject* regionArray(VmState& vm, const char* function, jbyteArray array, jsize start, jsize length,
-                        const jbyte* buffer) {
-  JavaObject* resolved = vm.byteArrayOf(function, array);
-  if (!resolved)
-    return nullptr;
-  long long end = static_cast<long long>(start) + length;
-  if (start < 0 || length < 0 || end > static_cast<long long>(resolved->bytes.size())) {
-    std::string region = std::to_string(start) + ".." + std::to_string(end);
-    vm.raise(kArrayIndexExceptionClass,
-             fromModifiedUtf8("java.lang.ArrayIndexOutOfBoundsException: Array region " + region +
-                              " out of bounds for length " + std::to_string(resolved->bytes.size())));
-    return nullptr;
-  }
-  if (length > 0 && !buffer) {
-    vm.recordInvalid(function, "no buffer for " + std::to_string(length) + " bytes");
-    return nullptr;
-  }
-  return resolved;
-}
-
-void JNICALL getByteArrayRegion(JNIEnv* env, jbyteArray array, jsize start, jsize length, jbyte* buffer) {
-  const char* function = "GetByteArrayRegion";
-  jniEntry(env, function, [&](VmState& vm) {
-    if (JavaObject* resolved = regionArray(vm, function, array, start, length, buffer))
-      std::copy_n(resolved->bytes.begin() + start, length, buffer);
-  });
-}
-
-void JNICALL setByteArrayRegion(JNIEnv* env, jbyteArray array, jsize start, jsize length, const jbyte* buffer) {
-  const char* function = "SetByteArrayRegion";
-  jniEntry(env, function, [&](VmState& vm) {
-    if (JavaObject* resolved = regionArray(vm, function, array, start, length, buffer))
-      std::copy_n(buffer, length, resolved->bytes.begin() + start);
-  });
-}
-
 } // namespace
 
 void installArrayFunctions(JNINativeInterface_& table) {
@@ -129,9 +76,6 @@ void installArrayFunctions(JNINativeInterface_& table) {
   table.GetArrayLength = getArrayLength;
   table.GetObjectArrayElement = getObjectArrayElement;
   table.SetObjectArrayElement = setObjectArrayElement;
-  table.NewByteArray = newByteArray;
-  table.GetByteArrayRegion = getByteArrayRegion;
-  table.SetByteArrayRegion = setByteArrayRegion;
 }
 
 } // namespace jnifake

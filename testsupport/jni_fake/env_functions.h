@@ -8,6 +8,7 @@ namespace jnifake {
 void installClassFunctions(JNINativeInterface_& table);
 void installStringFunctions(JNINativeInterface_& table);
 void installArrayFunctions(JNINativeInterface_& table);
+void installPrimitiveArrayFunctions(JNINativeInterface_& table);
 void installCallFunctions(JNINativeInterface_& table);
 void installNativeFunctions(JNINativeInterface_& table);
 void installExceptionFunctions(JNINativeInterface_& table);

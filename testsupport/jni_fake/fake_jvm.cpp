@@ -59,9 +59,26 @@ jobject FakeJvm::newInteger(jint value) {
   return state_->heap.reference(integer);
 }
 
+namespace {
+
+template <typename Element> jarray primitiveArray(VmState& vm, char elementType, const std::vector<Element>& elements) {
+  std::lock_guard<std::recursive_mutex> locked(vm.lock);
+  std::vector<jlong> values(elements.begin(), elements.end());
+  return static_cast<jarray>(vm.heap.reference(vm.newPrimitiveArray(elementType, std::move(values))));
+}
+
+} // namespace
+
 jbyteArray FakeJvm::newByteArray(const std::vector<jbyte>& bytes) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
-  return static_cast<jbyteArray>(state_->heap.reference(state_->newByteArray(bytes)));
+  return static_cast<jbyteArray>(primitiveArray(*state_, 'B', bytes));
+}
+
+jintArray FakeJvm::newIntArray(const std::vector<jint>& values) {
+  return static_cast<jintArray>(primitiveArray(*state_, 'I', values));
+}
+
+jbooleanArray FakeJvm::newBooleanArray(const std::vector<bool>& values) {
+  return static_cast<jbooleanArray>(primitiveArray(*state_, 'Z', values));
 }
 
 jobjectArray FakeJvm::newStringArray(const std::vector<std::optional<std::u16string>>& texts) {
@@ -91,6 +108,11 @@ void* FakeJvm::registeredNative(const std::string& className, const std::string&
 size_t FakeJvm::unreleasedTexts() {
   std::lock_guard<std::recursive_mutex> locked(state_->lock);
   return state_->pinnedChars.size() + state_->pinnedUtf.size();
+}
+
+size_t FakeJvm::unreleasedArrays() {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  return state_->pinnedArrays.size();
 }
 
 std::vector<std::wstring> classPathEntries(const std::wstring& value) {

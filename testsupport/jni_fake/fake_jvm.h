@@ -64,6 +64,8 @@ public:
   // newStringArray is a null element.
   jobject newInteger(jint value);
   jbyteArray newByteArray(const std::vector<jbyte>& bytes);
+  jintArray newIntArray(const std::vector<jint>& values);
+  jbooleanArray newBooleanArray(const std::vector<bool>& values);
   jobjectArray newStringArray(const std::vector<std::optional<std::u16string>>& texts);
   // Any object as the report shows it; null for null or a reference that is not live.
   JsonValue describe(jobject reference);
@@ -72,6 +74,8 @@ public:
   void* registeredNative(const std::string& className, const std::string& name, const std::string& descriptor);
   // GetStringChars and GetStringUTFChars results not released yet.
   size_t unreleasedTexts();
+  // Get<Type>ArrayElements copies not released (or only committed) yet.
+  size_t unreleasedArrays();
 
 private:
   std::unique_ptr<VmState> state_;

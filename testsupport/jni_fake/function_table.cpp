@@ -62,6 +62,7 @@ JNINativeInterface_ buildTable() {
   installClassFunctions(table);
   installStringFunctions(table);
   installArrayFunctions(table);
+  installPrimitiveArrayFunctions(table);
   installCallFunctions(table);
   installNativeFunctions(table);
   installExceptionFunctions(table);

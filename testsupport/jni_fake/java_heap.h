@@ -17,7 +17,7 @@
 namespace jnifake {
 
 // constructed: an instance NewObject built, known by its class and its constructor's arguments.
-enum class ObjectKind { classObject, string, objectArray, byteArray, throwable, constructed };
+enum class ObjectKind { classObject, string, objectArray, primitiveArray, throwable, constructed };
 
 struct JavaObject;
 
@@ -36,14 +36,15 @@ struct JavaObject {
   std::u16string text;      // a string's characters, a throwable's toString
   std::string elementClass; // an object array's element class
   std::vector<JavaObject*> elements;
-  std::vector<jbyte> bytes;            // a byte array's elements
+  char elementType = 0;                // a primitive array's element type: 'Z', 'B', 'I', ...
+  std::vector<jlong> values;           // a primitive array's elements, widened
   std::vector<KeptArgument> arguments; // a constructed instance's constructor arguments
 
   // The object's class where this VM knows it: not for class objects (java/lang/Class)
   // nor for arrays.
   const LoadedClass* knownClass() const { return kind == ObjectKind::classObject ? nullptr : type; }
   // An array's number of elements.
-  size_t arrayLength() const { return kind == ObjectKind::byteArray ? bytes.size() : elements.size(); }
+  size_t arrayLength() const { return kind == ObjectKind::primitiveArray ? values.size() : elements.size(); }
 };
 
 enum class ReferenceState { live, null, deleted, unknown };

@@ -100,10 +100,10 @@ JsonValue renderObject(const JavaObject* object) {
       items.push(renderObject(element));
     return items;
   }
-  case ObjectKind::byteArray: {
+  case ObjectKind::primitiveArray: {
     JsonValue items = JsonValue::array();
-    for (jbyte element : object->bytes)
-      items.push(JsonValue::number(element));
+    for (jlong element : object->values)
+      items.push(object->elementType == 'Z' ? JsonValue::boolean(element != 0) : JsonValue::number(element));
     return items;
   }
   case ObjectKind::classObject: {

@@ -39,10 +39,11 @@ JavaObject* VmState::newObjectArray(std::string elementClass, std::vector<JavaOb
   return heap.add(std::move(created));
 }
 
-JavaObject* VmState::newByteArray(std::vector<jbyte> bytes) {
+JavaObject* VmState::newPrimitiveArray(char elementType, std::vector<jlong> values) {
   JavaObject created;
-  created.kind = ObjectKind::byteArray;
-  created.bytes = std::move(bytes);
+  created.kind = ObjectKind::primitiveArray;
+  created.elementType = elementType;
+  created.values = std::move(values);
   return heap.add(std::move(created));
 }
 
@@ -76,8 +77,8 @@ std::u16string VmState::toStringOf(const JavaObject& object) const {
     return u"class " + fromModifiedUtf8(object.type->name);
   case ObjectKind::objectArray:
     return identityText("[L" + object.elementClass + ";", object);
-  case ObjectKind::byteArray:
-    return identityText("[B", object);
+  case ObjectKind::primitiveArray:
+    return identityText(std::string("[") + object.elementType, object);
   case ObjectKind::constructed:
     break;
   }
@@ -115,7 +116,8 @@ const char* referenceProblem(ReferenceState state) {
 }
 
 template <typename Check>
-JavaObject* typedObject(VmState& vm, const char* function, jobject reference, const char* wanted, Check isWanted) {
+JavaObject* typedObject(VmState& vm, const char* function, jobject reference, const std::string& wanted,
+                        Check isWanted) {
   ReferenceState state;
   JavaObject* resolved = vm.heap.resolve(reference, state);
   if (resolved && isWanted(*resolved))
@@ -152,7 +154,7 @@ JavaObject* VmState::stringOf(const char* function, jstring reference) {
 
 JavaObject* VmState::arrayOf(const char* function, jarray reference) {
   return typedObject(*this, function, reference, "array", [](const JavaObject& o) {
-    return o.kind == ObjectKind::objectArray || o.kind == ObjectKind::byteArray;
+    return o.kind == ObjectKind::objectArray || o.kind == ObjectKind::primitiveArray;
   });
 }
 
@@ -161,9 +163,11 @@ JavaObject* VmState::objectArrayOf(const char* function, jobjectArray reference)
                      [](const JavaObject& o) { return o.kind == ObjectKind::objectArray; });
 }
 
-JavaObject* VmState::byteArrayOf(const char* function, jbyteArray reference) {
-  return typedObject(*this, function, reference, "byte array",
-                     [](const JavaObject& o) { return o.kind == ObjectKind::byteArray; });
+JavaObject* VmState::primitiveArrayOf(const char* function, jarray reference, char elementType) {
+  return typedObject(*this, function, reference, std::string("[") + elementType + " array",
+                     [elementType](const JavaObject& o) {
+                       return o.kind == ObjectKind::primitiveArray && o.elementType == elementType;
+                     });
 }
 
 const LoadedMember* VmState::methodOf(const char* function, jmethodID id, bool isStatic) {

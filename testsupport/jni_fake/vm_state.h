@@ -43,7 +43,7 @@ struct VmState {
   JavaObject* classObject(const LoadedClass& type);
   JavaObject* newString(std::u16string text);
   JavaObject* newObjectArray(std::string elementClass, std::vector<JavaObject*> elements);
-  JavaObject* newByteArray(std::vector<jbyte> bytes);
+  JavaObject* newPrimitiveArray(char elementType, std::vector<jlong> values);
   JavaObject* newInstance(const LoadedClass& type, std::vector<KeptArgument> arguments);
   std::u16string toStringOf(const JavaObject& object) const;
   // Leaves an exception of the named built-in class pending whose toString is text.
@@ -57,7 +57,7 @@ struct VmState {
   JavaObject* stringOf(const char* function, jstring reference);
   JavaObject* arrayOf(const char* function, jarray reference); // of any element type
   JavaObject* objectArrayOf(const char* function, jobjectArray reference);
-  JavaObject* byteArrayOf(const char* function, jbyteArray reference);
+  JavaObject* primitiveArrayOf(const char* function, jarray reference, char elementType);
   // Method and field IDs this VM issued, of the wanted static-ness; others recorded.
   const LoadedMember* methodOf(const char* function, jmethodID id, bool isStatic);
   const LoadedMember* fieldOf(const char* function, jfieldID id, bool isStatic);
@@ -74,6 +74,12 @@ struct VmState {
   bool destroyed = false;
   std::map<const void*, std::unique_ptr<std::u16string>> pinnedChars;
   std::map<const void*, std::unique_ptr<std::string>> pinnedUtf;
+  // Get<Type>ArrayElements copies not released yet, by their address.
+  struct PinnedElements {
+    JavaObject* array = nullptr;
+    std::vector<unsigned char> storage;
+  };
+  std::map<const void*, PinnedElements> pinnedArrays;
   std::map<std::u16string, std::u16string> properties;
   std::vector<RegisteredNative> natives;
   std::set<const LoadedMember*> issuedMethods;
