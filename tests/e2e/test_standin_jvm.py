@@ -317,7 +317,7 @@ class TestCalls:
         assert ran.result.returncode == 0
         assert ran.answers[-2:] == ["unsupported 0 null", "findClass demo/Launcher found"]
         assert [(entry["index"], entry["name"]) for entry in ran.report["unsupported"]] == [
-            (4, "GetVersion"), (179, "NewIntArray"), (162, "SetStaticDoubleField")]
+            (4, "GetVersion"), (181, "NewFloatArray"), (162, "SetStaticDoubleField")]
 
     def test_a_reference_deleted_twice_is_recorded_as_invalid(self, wine, jvmdriver, jvm_dll, class_paths):
         ran = drive(wine, jvmdriver, jvm_dll, created(wine, class_paths.deflated_jar, ["deleteTwice"]))

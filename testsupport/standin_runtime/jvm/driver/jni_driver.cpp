@@ -241,7 +241,7 @@ std::string JniDriver::unsupported() {
   // Recorders of slots with different argument sizes: under stdcall each must remove
   // exactly its own arguments, or this function returns to a broken stack.
   jint version = env_->GetVersion();
-  jintArray numbers = env_->NewIntArray(3);
+  jfloatArray numbers = env_->NewFloatArray(3);
   env_->SetStaticDoubleField(env_->FindClass(kStringClass), nullptr, 2.5);
   return "unsupported " + std::to_string(version) + (numbers ? " array" : " null");
 }
