@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "natives/binding_table.h"
+#include "native_lookup.h"
 #include "natives/native_helpers.h"
 
 namespace lnx {
@@ -28,16 +28,8 @@ using FileNative = jboolean(JNICALL*)(JNIEnv*, jclass, jint, jstring, jstring, j
 using EnumNative = jobjectArray(JNICALL*)(JNIEnv*, jclass, jint, jstring, jint);
 using NotifyNative = void(JNICALL*)(JNIEnv*, jclass);
 
-// The function the executable exports for a Registry method, found as the registration
-// finds it.
 template <typename Function> Function registryNative(const char* method) {
-  for (const NativeClassEntry& entry : nativeBindingTable())
-    for (const NativeMethodEntry& candidate : entry.methods)
-      if (entry.classPath == std::string(kRegistryClass) && candidate.name == std::string(method))
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(
-            GetModuleHandleW(nullptr),
-            decoratedExportName(entry.classPath, candidate.name, candidate.argumentBytes).c_str())));
-  return nullptr;
+  return nativeFunction<Function>(kRegistryClass, method);
 }
 
 struct RawValue {
