@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -64,7 +64,7 @@ bool contains(const std::vector<AccessEntry>& entries, const AccessEntry& wanted
   return std::find(entries.begin(), entries.end(), wanted) != entries.end();
 }
 
-class ACLHandlingNatives : public ::testing::Test {
+class ACLHandlingNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(addAce) << "addACE is exported under its decorated name";
@@ -76,13 +76,9 @@ protected:
 
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, keyPath.c_str());
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
 
   // The name the security functions know a subkey of the test key by; created when missing.
   std::wstring subkeyObject(const std::wstring& subkey) {
@@ -110,9 +106,6 @@ protected:
   const std::wstring keyPath = L"Software\\lnx-acl-" + std::to_wstring(GetCurrentProcessId());
   // The registry key as the security functions name it.
   const std::wstring keyObjectName = L"CURRENT_USER\\" + keyPath;
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{}, ""}, report};
-  JNIEnv* env = jvm.env();
   AddAceNative addAce =
       nativeFunction<AddAceNative>("com/lanternix/runtime/installer/platform/win32/ACLHandling", "addACE");
 };

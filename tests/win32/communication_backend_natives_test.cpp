@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -65,7 +65,7 @@ Bytes readRaw(HANDLE pipe, size_t size) {
   return bytes;
 }
 
-class CommunicationNatives : public ::testing::Test {
+class CommunicationNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(invalidHandle && createListener && readBlock && writeBlock && connectClient && connectServer &&
@@ -73,18 +73,11 @@ protected:
         << "every Win32CommunicationBackend native is exported under its decorated name";
   }
 
-  void TearDown() override {
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
-  }
 
   std::wstring pipeName() {
     static int serial = 0;
     return L"\\\\.\\pipe\\lnx-comm-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
   }
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
   // The server end of a new pipe; invalid when it could not be created.
   FileHandle listen(const std::wstring& name) { return FileHandle(handleOf(createListener(env, nullptr, text(name)))); }
 
@@ -113,9 +106,6 @@ protected:
   bool write(jlong handle, const Bytes& bytes) { return writeBlock(env, nullptr, handle, javaBytes(bytes)); }
   std::optional<Bytes> read(jlong handle) { return bytesOf(readBlock(env, nullptr, handle)); }
 
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   LongNative invalidHandle = backendNative<LongNative>("getInvalidHandle0");
   NameNative createListener = backendNative<NameNative>("createListener0");

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -33,22 +33,12 @@ KernelHandle childProcess(const wchar_t* fileName) {
   return KernelHandle();
 }
 
-class Win32ExecNatives : public ::testing::Test {
+class Win32ExecNatives : public NativeTest {
 protected:
   void SetUp() override { ASSERT_TRUE(launch) << "launch0 is exported under its decorated name"; }
 
-  void TearDown() override {
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
-  }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
 
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{}, ""}, report};
-  JNIEnv* env = jvm.env();
   LaunchNative launch =
       nativeFunction<LaunchNative>("com/lanternix/runtime/installer/platform/win32/Win32Exec", "launch0");
 };

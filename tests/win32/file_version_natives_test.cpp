@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 
 namespace lnx {
 namespace {
@@ -37,7 +37,7 @@ std::wstring systemFile(const wchar_t* name) {
   return std::wstring(directory) + L"\\" + name;
 }
 
-class FileVersionNatives : public ::testing::Test {
+class FileVersionNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(compare) << "compare0 is exported under its decorated name";
@@ -51,10 +51,7 @@ protected:
     for (const std::wstring& file : files)
       DeleteFileW(file.c_str());
     RemoveDirectoryW(directory.c_str());
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
   std::wstring copyOf(const std::wstring& source, const std::wstring& name) {
@@ -90,13 +87,9 @@ protected:
   jint compareFiles(const std::wstring& first, const std::wstring& second) {
     return compare(env, nullptr, text(first), text(second));
   }
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
 
   std::wstring directory;
   std::vector<std::wstring> files;
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
   CompareNative compare =
       nativeFunction<CompareNative>("com/lanternix/runtime/installer/platform/win32/FileVersion", "compare0");
 };

@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 
 namespace lnx {
 namespace {
@@ -50,7 +50,7 @@ bool isDirectory(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-class FolderInfoNatives : public ::testing::Test {
+class FolderInfoNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(specialFolder && pathFromRegistry && windowsDirectory && systemDirectory && driveType &&
@@ -58,14 +58,7 @@ protected:
         << "every FolderInfo native is exported under its decorated name";
   }
 
-  void TearDown() override {
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
-  }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
   std::optional<std::wstring> textOf(jstring string) {
     std::optional<std::u16string> characters = jvm.stringText(string);
     if (!characters) return std::nullopt;
@@ -75,9 +68,6 @@ protected:
     return textOf(specialFolder(env, nullptr, code, allUsers));
   }
 
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   SpecialFolderNative specialFolder = nativeFunction<SpecialFolderNative>(kFolderInfoClass, "getSpecialFolder0");
   PathNative pathFromRegistry = nativeFunction<PathNative>(kFolderInfoClass, "getPathFromRegistry0");

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 
 namespace lnx {
 namespace {
@@ -165,7 +165,7 @@ private:
   std::thread serving_;
 };
 
-class ProxyNatives : public ::testing::Test {
+class ProxyNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(getIEConfig && getDefaultConfig && getAutoProxyConfig && loadFunctions)
@@ -173,12 +173,6 @@ protected:
     ASSERT_EQ(0u, GetEnvironmentVariableW(L"http_proxy", nullptr, 0)) << "WinHTTP would take the proxy from it";
   }
 
-  void TearDown() override {
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
-  }
 
   // A result array of count slots, each holding its own placeholder ("s0", "s1", ...).
   jobjectArray slots(size_t count) {
@@ -197,9 +191,6 @@ protected:
                               script ? jvm.newString(*script) : nullptr, flags, detectFlags, false);
   }
 
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   ConfigNative getIEConfig = proxyNative<ConfigNative>("getIEConfig0");
   ConfigNative getDefaultConfig = proxyNative<ConfigNative>("getDefaultConfig0");

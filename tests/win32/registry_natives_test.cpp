@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 #include "natives/native_helpers.h"
 
 namespace lnx {
@@ -37,7 +37,7 @@ struct RawValue {
   std::vector<uint8_t> data;
 };
 
-class RegistryNatives : public ::testing::Test {
+class RegistryNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(keyExists && createKey && getValue && setValue && deleteValue && deleteKey && saveKey &&
@@ -48,15 +48,9 @@ protected:
 
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
-  jstring text(const std::wstring& value) {
-    return jvm.newString(std::u16string(value.begin(), value.end()));
-  }
   jstring path(const std::wstring& below) { return text(below.empty() ? base : base + L"\\" + below); }
   std::string shown(jobject object) {
     std::string serialized = jvm.describe(object).serialized(-1);
@@ -88,9 +82,6 @@ protected:
   }
 
   const std::wstring base = L"Software\\lnx-natives-" + std::to_wstring(GetCurrentProcessId());
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   KeyNative keyExists = registryNative<KeyNative>("keyExists0");
   KeyNative createKey = registryNative<KeyNative>("createKey0");

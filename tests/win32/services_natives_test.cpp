@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 #include "natives/service_rules.h"
 
 namespace lnx {
@@ -119,7 +119,7 @@ struct StoredConfig {
   std::wstring displayName;
 };
 
-class ServiceNatives : public ::testing::Test {
+class ServiceNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(install && changeConfig && restartConfig && delayedStart && stop && start && uninstall && queryStatus &&
@@ -132,13 +132,9 @@ protected:
     for (const std::wstring& name : created)
       remove(name);
     DeleteFileW(recordPath.c_str());
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
   std::optional<std::wstring> shown(jstring value) {
     std::optional<std::u16string> units = jvm.stringText(value);
     return units ? std::optional<std::wstring>(std::wstring(units->begin(), units->end())) : std::nullopt;
@@ -248,9 +244,6 @@ protected:
   }();
   std::vector<std::wstring> created;
   ServiceHandle manager{OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)};
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   InstallNative install = servicesNative<InstallNative>("installService0");
   ChangeConfigNative changeConfig = servicesNative<ChangeConfigNative>("changeServiceConfig0");

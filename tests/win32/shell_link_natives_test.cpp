@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 
 namespace lnx {
 namespace {
@@ -88,7 +88,7 @@ SavedLink readLink(const std::wstring& path) {
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-class ShellLinkNatives : public ::testing::Test {
+class ShellLinkNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(createWide && changeNotify && initialize && uninitialize)
@@ -107,13 +107,9 @@ protected:
     if (comInitialized) {
       EXPECT_TRUE(uninitialize(env, nullptr));
     }
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
   jstring textOrNull(const wchar_t* value) { return value ? text(value) : nullptr; }
   // A path as the Java side hands it to changeNotify0: UTF-16LE bytes.
   jbyteArray pathBytes(const std::wstring& path, bool terminated = true) {
@@ -127,9 +123,6 @@ protected:
 
   std::wstring directory;
   bool comInitialized = false;
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{}, ""}, report};
-  JNIEnv* env = jvm.env();
   CreateNative createWide = nativeFunction<CreateNative>(kShellLinkClass, "createWide0");
   NotifyNative changeNotify = nativeFunction<NotifyNative>(kShellLinkClass, "changeNotify0");
   ComNative initialize = nativeFunction<ComNative>(kShellLinkClass, "initialize0");

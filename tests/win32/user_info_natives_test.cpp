@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "jni_fake/fake_jvm.h"
-#include "native_lookup.h"
+#include "native_test.h"
 
 namespace lnx {
 namespace {
@@ -98,7 +98,7 @@ private:
   bool active_ = false;
 };
 
-class UserInfoNatives : public ::testing::Test {
+class UserInfoNatives : public NativeTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(isMemberOfGroup && executeElevated && getElevationType && addUser && deleteUser && deleteLocalGroup &&
@@ -113,13 +113,9 @@ protected:
       for (int deleted = 0; deleted < 4; ++deleted)
         if (deleteUser(env, nullptr, nullptr, text(user)) != 0) break;
     deleteLocalGroup(env, nullptr, nullptr, text(groupName));
-    jnifake::JsonValue seen = report.snapshot();
-    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
-    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
-    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    NativeTest::TearDown();
   }
 
-  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
   // The Java string's text; "(null)" for none.
   std::wstring textOf(jstring string) {
     std::optional<std::u16string> characters = jvm.stringText(string);
@@ -136,9 +132,6 @@ protected:
   const std::wstring userName = L"lnxu" + suffix;
   const std::wstring longUserName = L"lnx-user-name-beyond-twenty-units-" + suffix;
   const std::wstring groupName = L"lnxg" + suffix;
-  jnifake::JniReport report;
-  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
-  JNIEnv* env = jvm.env();
 
   MemberNative isMemberOfGroup = userInfoNative<MemberNative>("isMemberOfGroup0");
   ExecuteNative executeElevated = userInfoNative<ExecuteNative>("executeElevated0");

@@ -1,0 +1,33 @@
+#pragma once
+// The frame of a test of native methods: the fake VM as their JNIEnv, over the launcher's
+// own Java classes, and the check after every test that the natives used JNI as a real VM
+// allows: nothing invalid or unsupported, every string and array copy released.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jni_fake/fake_jvm.h"
+#include "native_lookup.h"
+
+namespace lnx {
+
+class NativeTest : public ::testing::Test {
+protected:
+  void TearDown() override {
+    jnifake::JsonValue seen = report.snapshot();
+    EXPECT_TRUE(seen.find(jnifake::report::kInvalid)->items().empty()) << seen.serialized();
+    EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
+    EXPECT_EQ(0u, jvm.unreleasedTexts());
+    EXPECT_EQ(0u, jvm.unreleasedArrays());
+  }
+
+  // A new Java string of the text, as a caller on the Java side passes it.
+  jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
+
+  jnifake::JniReport report;
+  // Wine's drive Z: is the Unix root.
+  jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};
+  JNIEnv* env = jvm.env();
+};
+
+} // namespace lnx
