@@ -1,7 +1,8 @@
 #pragma once
 // The frame of a test of native methods: the fake VM as their JNIEnv, over the launcher's
 // own Java classes, and the check after every test that the natives used JNI as a real VM
-// allows: nothing invalid or unsupported, every string and array copy released.
+// allows: nothing invalid or unsupported, every string and array copy released, and no
+// exception left pending (natives never throw).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,6 +20,7 @@ protected:
     EXPECT_TRUE(seen.find(jnifake::report::kUnsupported)->items().empty()) << seen.serialized();
     EXPECT_EQ(0u, jvm.unreleasedTexts());
     EXPECT_EQ(0u, jvm.unreleasedArrays());
+    EXPECT_FALSE(jvm.exceptionPending());
   }
 
   // A new Java string of the text, as a caller on the Java side passes it.
