@@ -157,10 +157,6 @@ protected:
         << "every Misc native is exported under its decorated name";
   }
 
-  std::string shown(jobject object) {
-    std::string serialized = jvm.describe(object).serialized(-1);
-    return serialized.substr(0, serialized.size() - 1);
-  }
   std::vector<std::wstring> texts(jobject array) {
     std::vector<std::wstring> result;
     jnifake::JsonValue described = jvm.describe(array);

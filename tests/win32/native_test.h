@@ -26,6 +26,13 @@ protected:
   // A new Java string of the text, as a caller on the Java side passes it.
   jstring text(const std::wstring& value) { return jvm.newString(std::u16string(value.begin(), value.end())); }
 
+  // An object as the fake VM shows it, in one line: strings as JSON texts, arrays as lists,
+  // constructed objects with their class and constructor arguments.
+  std::string shown(jobject object) {
+    std::string serialized = jvm.describe(object).serialized(-1);
+    return serialized.substr(0, serialized.size() - 1);
+  }
+
   jnifake::JniReport report;
   // Wine's drive Z: is the Unix root.
   jnifake::FakeJvm jvm{{{L"Z:" LNX_RUNTIME_JAR_PATH}, ""}, report};

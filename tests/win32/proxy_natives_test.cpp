@@ -181,10 +181,6 @@ protected:
       placeholders.push_back(u"s" + std::u16string(1, static_cast<char16_t>(u'0' + index)));
     return jvm.newStringArray(placeholders);
   }
-  std::string shown(jobject object) {
-    std::string serialized = jvm.describe(object).serialized(-1);
-    return serialized.substr(0, serialized.size() - 1);
-  }
   jlong proxyForUrl(jobjectArray result, const char16_t* url, const std::optional<std::u16string>& script, jint flags,
                     jint detectFlags = 0) {
     return getAutoProxyConfig(env, nullptr, result, url ? jvm.newString(url) : nullptr,

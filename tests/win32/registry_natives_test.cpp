@@ -52,10 +52,6 @@ protected:
   }
 
   jstring path(const std::wstring& below) { return text(below.empty() ? base : base + L"\\" + below); }
-  std::string shown(jobject object) {
-    std::string serialized = jvm.describe(object).serialized(-1);
-    return serialized.substr(0, serialized.size() - 1);
-  }
 
   std::optional<RawValue> raw(const wchar_t* valueName, const std::wstring& below = L"") {
     std::wstring key = below.empty() ? base : base + L"\\" + below;
