@@ -9,6 +9,12 @@ import pytest
 from setups import NO_JAVA, build_setup, newest_log_text
 
 WIN32_PACKAGE = "com/lanternix/runtime/installer/platform/win32/"
+# The classes whose natives the launcher binds, in registration order, with their number
+# of natives.
+NATIVE_COUNTS = {"ACLHandling": 1, "FileVersion": 1, "FolderInfo": 7, "Misc": 13, "ObjectPicker": 1, "ShellLink": 4,
+                 "VistaFileChooser": 2, "VistaTaskDialog": 1, "Win32CommunicationBackend": 10, "Win32Proxy": 4,
+                 "Win32UserInfo": 10, "Registry": 11, "Win32Exec": 1, "Win32Handle": 3, "Win32Services": 10}
+NATIVE_CLASSES = tuple(NATIVE_COUNTS)
 
 
 @pytest.fixture
@@ -91,30 +97,32 @@ class TestQuietStart:
         assert [c["class"] for c in calls(report, kind="callStatic", method="main")] == ["com/morva/runtime/WinLauncher"]
         assert calls(report, method="initFromLauncher") == []
 
-    def test_registration_stops_at_the_first_native_not_built(self, wine, launcher, lnxpack, tmp_setup_dir, java,
-                                                               clean_logs):
-        # The executable exports the natives of the classes built so far (Registry); the
-        # first class of the table, ACLHandling, has none yet, so the walk stops there.
+    def test_all_79_natives_are_bound_for_family_i(self, wine, launcher, lnxpack, tmp_setup_dir, java, clean_logs):
         _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java)
 
-        assert result.returncode == 0
-        assert report["registered"] == []
-        assert native_classes_looked_up(report) == [WIN32_PACKAGE + "ACLHandling"]
-        assert [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")] == [[True], [False]]
-        log = newest_log_text(clean_logs)
-        assert "ERROR: did not find Java_com_lanternix_runtime_installer_platform_win32_ACLHandling_addACE" in log
-        assert "ERROR: registering helper dll failed" in log
+        assert result.returncode == 0, result.stderr
+        registered = report["registered"]
+        assert [(entry["class"], len(entry["methods"])) for entry in registered] == [
+            (WIN32_PACKAGE + name, count) for name, count in NATIVE_COUNTS.items()]
+        assert sum(NATIVE_COUNTS.values()) == 79
+        assert report["rejected"] == []
+        assert [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")] == [[True]]
+        assert "ERROR" not in newest_log_text(clean_logs)
 
     def test_missing_class_stops_registration_at_that_class(self, wine, launcher, lnxpack, tmp_setup_dir, java,
                                                             clean_logs):
         _, result, report = start(wine, lnxpack, launcher, tmp_setup_dir, java,
-                                  env={"LNX_JVM_MISSING_CLASS": WIN32_PACKAGE + "ACLHandling"})
+                                  env={"LNX_JVM_MISSING_CLASS": WIN32_PACKAGE + "Misc"})
 
         assert result.returncode == 0
-        assert native_classes_looked_up(report) == [WIN32_PACKAGE + "ACLHandling"], "no later class is attempted"
+        assert [entry["class"] for entry in report["registered"]] == [
+            WIN32_PACKAGE + name for name in ("ACLHandling", "FileVersion", "FolderInfo")]
+        assert native_classes_looked_up(report) == [WIN32_PACKAGE + name for name in NATIVE_CLASSES[:4]], \
+            "no later class is attempted"
+        assert [c["arguments"] for c in calls(report, kind="callStatic", method="initFromLauncher")] == [[True], [False]]
         log = newest_log_text(clean_logs)
-        assert "ERROR: could not load class com/lanternix/runtime/installer/platform/win32/ACLHandling" in log
-        assert "did not find" not in log
+        assert "ERROR: could not load class com/lanternix/runtime/installer/platform/win32/Misc" in log
+        assert "ERROR: registering helper dll failed" in log
 
 
 class TestFailures:
