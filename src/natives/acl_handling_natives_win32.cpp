@@ -20,12 +20,6 @@ namespace lnx {
 
 namespace {
 
-struct LocalMemoryTraits {
-  using Value = HLOCAL;
-  static Value invalid() { return nullptr; }
-  static void close(Value memory) { LocalFree(memory); }
-};
-using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // A SID in memory of its own, so that every way of making one ends in the same owner.
 using Sid = std::vector<BYTE>;

@@ -14,6 +14,7 @@
 #include "natives/file_dialog_rules.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/com_pointer.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -28,13 +29,6 @@ constexpr IID kCustomizeInterface = {0xE6FDD21A, 0x163F, 0x4975, {0x9C, 0x8C, 0x
 constexpr IID kShellItemInterface = {0x43826D1E, 0xE718, 0x42EE, {0xBC, 0x55, 0xA1, 0xE2, 0x61, 0xC3, 0x7B, 0xFE}};
 constexpr IID kShellItemArrayInterface = {0xB63EA76D, 0x1F85, 0x456F, {0xA1, 0x9C, 0x48, 0x15, 0x9E, 0xFA, 0x85, 0x8B}};
 constexpr SIGDN kFileSystemPath = static_cast<SIGDN>(0x80058000); // SIGDN_FILESYSPATH
-
-template <class Interface> struct ComTraits {
-  using Value = Interface*;
-  static Value invalid() { return nullptr; }
-  static void close(Value pointer) { pointer->Release(); }
-};
-template <class Interface> using ComPointer = UniqueHandle<ComTraits<Interface>>;
 
 struct CoTaskTextTraits {
   using Value = wchar_t*;
@@ -191,7 +185,7 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFi
   const ShellItemFunctions& shell = shellItemFunctions();
   if (!shell.createItem || !shell.createItemArray) return nullptr;
   ComPointer<IFileDialog> dialog = createFileDialog(save);
-  if (!dialog.valid()) return nullptr;
+  if (!dialog) return nullptr;
 
   FILEOPENDIALOGOPTIONS options = 0;
   if (SUCCEEDED(dialog.get()->GetOptions(&options)))
@@ -216,9 +210,9 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFi
 
   HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(parentWindow)));
   if (FAILED(dialog.get()->Show(parent))) return nullptr;
-  if (checkBoxes.valid() && checkBoxStates) storeCheckBoxStates(env, checkBoxStates, checkBoxes.get(), layout);
+  if (checkBoxes && checkBoxStates) storeCheckBoxStates(env, checkBoxStates, checkBoxes.get(), layout);
   ComPointer<IShellItemArray> items = chosenItems(dialog.get(), save);
-  return items.valid() ? chosenPaths(env, items.get()) : nullptr;
+  return items ? chosenPaths(env, items.get()) : nullptr;
 }
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_displayDialog0, 68);
 

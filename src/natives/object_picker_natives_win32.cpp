@@ -14,6 +14,7 @@
 
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/com_pointer.h"
 #include "natives/object_picker_rules.h"
 #include "win32/unique_handle.h"
 
@@ -31,11 +32,6 @@ constexpr DWORD kConsoleTitleUnits = 8192;
 constexpr DWORD kConsoleTitleWaitMs = 40;
 constexpr ULONG kSidHeaderBytes = 8; // revision, sub-authority count, identifier authority
 
-template <class Interface> struct ComTraits {
-  using Value = Interface*;
-  static Value invalid() { return nullptr; }
-  static void close(Value pointer) { pointer->Release(); }
-};
 
 using ConvertSidFunction = BOOL(WINAPI*)(PSID sid, LPWSTR* text);
 
@@ -98,11 +94,11 @@ private:
 };
 
 // The picker, initialised with one scope for the kinds offered; null when it cannot be had.
-UniqueHandle<ComTraits<IDsObjectPicker>> createPicker(const ObjectPickerKinds& kinds, bool multipleSelection,
+ComPointer<IDsObjectPicker> createPicker(const ObjectPickerKinds& kinds, bool multipleSelection,
                                                       bool localComputerOnly) {
   void* created = nullptr;
   if (FAILED(CoCreateInstance(kPickerClass, nullptr, CLSCTX_INPROC_SERVER, kPickerInterface, &created))) return {};
-  UniqueHandle<ComTraits<IDsObjectPicker>> picker(static_cast<IDsObjectPicker*>(created));
+  ComPointer<IDsObjectPicker> picker(static_cast<IDsObjectPicker*>(created));
   ObjectPickerScope scope = objectPickerScope(kinds, localComputerOnly);
   DSOP_SCOPE_INIT_INFO scopeInfo{};
   scopeInfo.cbSize = sizeof scopeInfo;
@@ -229,13 +225,13 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_ObjectP
   ComApartment apartment;
   if (!apartment.entered()) return nullptr;
   ObjectPickerKinds kinds{offerGroups != JNI_FALSE, offerUsers != JNI_FALSE, offerWellKnownPrincipals != JNI_FALSE};
-  UniqueHandle<ComTraits<IDsObjectPicker>> picker =
+  ComPointer<IDsObjectPicker> picker =
       createPicker(kinds, multipleSelection != JNI_FALSE, localComputerOnly != JNI_FALSE);
-  if (!picker.valid()) return nullptr;
+  if (!picker) return nullptr;
   IDataObject* chosen = nullptr;
   HRESULT shown = picker.get()->InvokeDialog(parent, &chosen);
-  UniqueHandle<ComTraits<IDataObject>> picks(chosen);
-  if (shown != S_OK || !picks.valid()) return nullptr;
+  ComPointer<IDataObject> picks(chosen);
+  if (shown != S_OK || !picks) return nullptr;
   return pickedObjects(env, picks.get(), convert);
 }
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ObjectPicker_show0, 28);

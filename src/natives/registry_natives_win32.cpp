@@ -17,8 +17,6 @@ namespace lnx {
 
 namespace {
 
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
-
 constexpr DWORD kReadAccess = KEY_READ;                         // 0x20019
 constexpr DWORD kReadAndSetAccess = KEY_READ | KEY_SET_VALUE;   // 0x2001B
 constexpr DWORD kCreateAccess = KEY_ALL_ACCESS;                 // 0xF003F

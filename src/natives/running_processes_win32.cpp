@@ -14,12 +14,6 @@ namespace lnx {
 
 namespace {
 
-struct LibraryTraits {
-  using Value = HMODULE;
-  static Value invalid() { return nullptr; }
-  static void close(Value module) { FreeLibrary(module); }
-};
-using Library = UniqueHandle<LibraryTraits>;
 using Snapshot = UniqueHandle<FileHandleTraits>;
 
 using EnumProcessesFunction = BOOL(WINAPI*)(DWORD* ids, DWORD bytes, DWORD* filledBytes);

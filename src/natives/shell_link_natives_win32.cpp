@@ -13,22 +13,12 @@
 
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/com_pointer.h"
 #include "text/utf16.h"
 
 namespace lnx {
 
 namespace {
-
-struct ComRelease {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename Interface> using ComPointer = std::unique_ptr<Interface, ComRelease>;
-
-template <typename Interface> ComPointer<Interface> queryInterface(IUnknown* object) {
-  void* found = nullptr;
-  return ComPointer<Interface>(
-      SUCCEEDED(object->QueryInterface(__uuidof(Interface), &found)) ? static_cast<Interface*>(found) : nullptr);
-}
 
 struct LinkSettings {
   std::optional<std::wstring> linkPath;

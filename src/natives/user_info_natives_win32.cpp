@@ -45,24 +45,12 @@ using GetUserProfileDirectoryFunction = decltype(&GetUserProfileDirectoryW);
 using NetAccountDeleteFunction = NET_API_STATUS(NET_API_FUNCTION*)(LPCWSTR server, LPCWSTR name);
 using NetApiBufferFreeFunction = decltype(&NetApiBufferFree);
 
-struct LocalMemoryTraits {
-  using Value = HLOCAL;
-  static Value invalid() { return nullptr; }
-  static void close(Value memory) { LocalFree(memory); }
-};
 struct AllocatedSidTraits {
   using Value = PSID;
   static Value invalid() { return nullptr; }
   static void close(Value sid) { FreeSid(sid); }
 };
-struct LibraryTraits {
-  using Value = HMODULE;
-  static Value invalid() { return nullptr; }
-  static void close(Value module) { FreeLibrary(module); }
-};
-using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using AllocatedSid = UniqueHandle<AllocatedSidTraits>;
-using Library = UniqueHandle<LibraryTraits>;
 // A buffer the network-management functions allocated, freed by their NetApiBufferFree.
 using NetBuffer = std::unique_ptr<BYTE, NetApiBufferFreeFunction>;
 

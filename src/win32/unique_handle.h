@@ -61,6 +61,19 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 
+struct LocalMemoryTraits {
+  using Value = HLOCAL;
+  static Value invalid() { return nullptr; }
+  static void close(Value memory) { LocalFree(memory); }
+};
+struct LibraryTraits {
+  using Value = HMODULE;
+  static Value invalid() { return nullptr; }
+  static void close(Value module) { FreeLibrary(module); }
+};
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using Library = UniqueHandle<LibraryTraits>;
+
 // A looked-up function of a system DLL that may be missing on older Windows.
 template <class Function> Function systemFunction(const wchar_t* module, const char* name) {
   HMODULE handle = GetModuleHandleW(module);
