@@ -11,6 +11,7 @@
 #include "payload/catalogue.h"
 #include "payload/tables.h"
 #include "text/codepage.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

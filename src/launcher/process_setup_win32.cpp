@@ -2,6 +2,7 @@
 
 #include "launcher/process_setup.h"
 #include "log/log.h"
+#include "win32/procedure.h"
 
 namespace lnx {
 
@@ -15,8 +16,7 @@ void restrictDllSearch() {
 #pragma GCC diagnostic pop
   if (version.dwMajorVersion == 6 && version.dwMinorVersion == 0) return;
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  auto setDefaultDllDirectories = procedureOf<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
   if (setDefaultDllDirectories) {
     setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
     logPrint(L"restrict DLL directories");
@@ -36,8 +36,7 @@ void loadCommonControls() {
   if (!controls) controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!controls) return;
   using InitCommonControlsFn = void(WINAPI*)();
-  auto init = reinterpret_cast<InitCommonControlsFn>(
-      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControls")));
+  auto init = procedureOf<InitCommonControlsFn>(controls, "InitCommonControls");
   if (init) init();
 }
 

@@ -13,6 +13,7 @@
 #include "payload/catalogue.h"
 #include "payload/own_executable.h"
 #include "payload/tables.h"
+#include "win32/procedure.h"
 
 namespace lnx {
 
@@ -91,8 +92,7 @@ void processStartOptions(void* instance, ArgumentList& args) {
 
 bool attachConsole() {
   using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
-  auto attach = reinterpret_cast<AttachConsoleFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+  auto attach = systemFunction<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
   if (attach) {
     if (attach(ATTACH_PARENT_PROCESS)) {
       reopenOnConsole();

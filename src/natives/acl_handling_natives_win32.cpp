@@ -14,6 +14,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "text/codepage.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -15,6 +15,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "win32/com_pointer.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -50,10 +51,8 @@ const ShellItemFunctions& shellItemFunctions() {
     ShellItemFunctions found;
     HMODULE shell = LoadLibraryA("shell32.dll");
     if (shell) {
-      found.createItem = reinterpret_cast<CreateItemFunction>(
-          reinterpret_cast<void*>(GetProcAddress(shell, "SHCreateItemFromParsingName")));
-      found.createItemArray = reinterpret_cast<CreateItemArrayFunction>(
-          reinterpret_cast<void*>(GetProcAddress(shell, "SHCreateShellItemArrayFromShellItem")));
+      found.createItem = procedureOf<CreateItemFunction>(shell, "SHCreateItemFromParsingName");
+      found.createItemArray = procedureOf<CreateItemArrayFunction>(shell, "SHCreateShellItemArrayFromShellItem");
     }
     return found;
   }();

@@ -9,6 +9,7 @@
 #include "natives/file_version_rules.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/procedure.h"
 
 namespace lnx {
 
@@ -24,16 +25,12 @@ struct VersionFunctions {
   VerQueryValueWFunction queryValue = nullptr;
 };
 
-template <typename Function> Function procedure(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 VersionFunctions loadVersionFunctions() {
   HMODULE library = LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!library) return {};
-  return {procedure<GetFileVersionInfoSizeWFunction>(library, "GetFileVersionInfoSizeW"),
-          procedure<GetFileVersionInfoWFunction>(library, "GetFileVersionInfoW"),
-          procedure<VerQueryValueWFunction>(library, "VerQueryValueW")};
+  return {procedureOf<GetFileVersionInfoSizeWFunction>(library, "GetFileVersionInfoSizeW"),
+          procedureOf<GetFileVersionInfoWFunction>(library, "GetFileVersionInfoW"),
+          procedureOf<VerQueryValueWFunction>(library, "VerQueryValueW")};
 }
 
 // The file version of the fixed file information of the file's version resource; nothing

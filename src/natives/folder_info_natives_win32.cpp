@@ -14,6 +14,7 @@
 #include "natives/folder_info_rules.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -54,7 +55,7 @@ const GUID& knownFolderId(KnownFolder folder) {
 // A function of a library loaded (and kept) for it; null when either is missing.
 template <typename Function> Function libraryFunction(const wchar_t* library, const char* name) {
   HMODULE module = LoadLibraryW(library);
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  return procedureOf<Function>(module, name);
 }
 
 // SHGetFolderPathW of the private copy "_shfoldr.dll" when it is newer than "shfolder.dll"

@@ -15,6 +15,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "text/codepage.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -4,6 +4,7 @@
 
 #include "launcher/process_setup.h"
 #include "natives/native_helpers.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -12,10 +13,6 @@ namespace {
 
 std::mutex shellLock;
 ShellFunctions loadedShell;
-
-template <typename Function> Function procedure(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 } // namespace
 
@@ -83,8 +80,8 @@ bool loadShellFunctions() {
   HMODULE shell = LoadLibraryW(L"shell32.dll");
   if (!shell)
     return false;
-  loadedShell.changeNotify = procedure<ShChangeNotifyFunction>(shell, "SHChangeNotify");
-  loadedShell.shellExecute = procedure<ShellExecuteWFunction>(shell, "ShellExecuteW");
+  loadedShell.changeNotify = procedureOf<ShChangeNotifyFunction>(shell, "SHChangeNotify");
+  loadedShell.shellExecute = procedureOf<ShellExecuteWFunction>(shell, "ShellExecuteW");
   return loadedShell.changeNotify && loadedShell.shellExecute;
 }
 

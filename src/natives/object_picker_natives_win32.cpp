@@ -16,6 +16,7 @@
 #include "natives/native_helpers.h"
 #include "win32/com_pointer.h"
 #include "natives/object_picker_rules.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -13,6 +13,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/proxy_rules.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -34,7 +35,7 @@ struct WinHttpFunctions {
 };
 
 template <typename Function> void lookUp(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  function = procedureOf<Function>(module, name);
 }
 
 WinHttpFunctions loadWinHttpFunctions() {

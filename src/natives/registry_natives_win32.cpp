@@ -11,6 +11,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/registry_values.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -181,8 +182,7 @@ void deleteKeyTree(HKEY parent, const wchar_t* name, jint view) {
   for (auto child = children.rbegin(); child != children.rend(); ++child)
     deleteKeyTree(key.get(), child->c_str(), view);
   key.reset();
-  auto deleteKeyEx = reinterpret_cast<RegDeleteKeyExWFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+  auto deleteKeyEx = systemFunction<RegDeleteKeyExWFunction>(L"advapi32.dll", "RegDeleteKeyExW");
   if (view != 0 && deleteKeyEx)
     deleteKeyEx(parent, name, static_cast<REGSAM>(view), 0);
   else

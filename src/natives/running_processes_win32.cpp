@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -27,10 +28,6 @@ constexpr size_t kProcessTextUnits = 4096; // terminator included
 constexpr DWORD kListedProcesses = 8196;
 constexpr DWORD kQueryAccess = PROCESS_QUERY_INFORMATION;                        // 0x400
 constexpr DWORD kModuleReadAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ; // 0x410
-
-template <typename Function> Function procedure(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 std::optional<std::wstring> imagePath(ImageNameFunction imageName, HANDLE process, size_t room) {
   std::wstring path(room, L'\0');
@@ -78,9 +75,9 @@ std::vector<std::wstring> processTextsByImagePath() {
   std::vector<std::wstring> texts;
   Library psapi(LoadLibraryA("Psapi.DLL"));
   Library kernel(LoadLibraryA("Kernel32.DLL"));
-  auto enumProcesses = procedure<EnumProcessesFunction>(psapi.get(), "EnumProcesses");
-  PathFunctions functions{procedure<ModuleFileNameFunction>(psapi.get(), "GetModuleFileNameExW"),
-                          procedure<ImageNameFunction>(kernel.get(), "QueryFullProcessImageNameW")};
+  auto enumProcesses = procedureOf<EnumProcessesFunction>(psapi.get(), "EnumProcesses");
+  PathFunctions functions{procedureOf<ModuleFileNameFunction>(psapi.get(), "GetModuleFileNameExW"),
+                          procedureOf<ImageNameFunction>(kernel.get(), "QueryFullProcessImageNameW")};
   if (!enumProcesses || (!functions.moduleFileName && !functions.imageName)) return texts;
   std::vector<DWORD> processIds(kListedProcesses);
   DWORD filledBytes = 0;
@@ -98,10 +95,10 @@ std::vector<std::wstring> processTextsByImagePath() {
 std::vector<std::wstring> processTextsBySnapshot() {
   std::vector<std::wstring> texts;
   Library kernel(LoadLibraryA("Kernel32.DLL"));
-  auto createSnapshot = procedure<CreateSnapshotFunction>(kernel.get(), "CreateToolhelp32Snapshot");
-  auto processFirst = procedure<ProcessEntryFunction>(kernel.get(), "Process32First");
-  auto processNext = procedure<ProcessEntryFunction>(kernel.get(), "Process32Next");
-  auto moduleFirst = procedure<ModuleEntryFunction>(kernel.get(), "Module32FirstW");
+  auto createSnapshot = procedureOf<CreateSnapshotFunction>(kernel.get(), "CreateToolhelp32Snapshot");
+  auto processFirst = procedureOf<ProcessEntryFunction>(kernel.get(), "Process32First");
+  auto processNext = procedureOf<ProcessEntryFunction>(kernel.get(), "Process32Next");
+  auto moduleFirst = procedureOf<ModuleEntryFunction>(kernel.get(), "Module32FirstW");
   if (!createSnapshot || !processFirst || !processNext) {
     std::printf("could not load functions %p %p %p %p %p %d\n", reinterpret_cast<void*>(createSnapshot),
                 reinterpret_cast<void*>(processFirst), reinterpret_cast<void*>(processNext),

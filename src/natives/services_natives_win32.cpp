@@ -10,6 +10,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/service_rules.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -14,6 +14,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/task_dialog_rules.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -19,6 +19,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/user_info_rules.h"
+#include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -55,7 +56,7 @@ using AllocatedSid = UniqueHandle<AllocatedSidTraits>;
 using NetBuffer = std::unique_ptr<BYTE, NetApiBufferFreeFunction>;
 
 template <class Function> bool lookUp(HMODULE module, const char* name, Function& function) {
-  function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  function = procedureOf<Function>(module, name);
   return function != nullptr;
 }
 

@@ -74,10 +74,4 @@ struct LibraryTraits {
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using Library = UniqueHandle<LibraryTraits>;
 
-// A looked-up function of a system DLL that may be missing on older Windows.
-template <class Function> Function systemFunction(const wchar_t* module, const char* name) {
-  HMODULE handle = GetModuleHandleW(module);
-  return handle ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name))) : nullptr;
-}
-
 } // namespace lnx
