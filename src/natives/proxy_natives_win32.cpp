@@ -34,10 +34,6 @@ struct WinHttpFunctions {
   }
 };
 
-template <typename Function> void lookUp(HMODULE module, const char* name, Function& function) {
-  function = procedureOf<Function>(module, name);
-}
-
 WinHttpFunctions loadWinHttpFunctions() {
   WinHttpFunctions functions;
   HMODULE module = LoadLibraryW(L"Winhttp.dll"); // kept for the life of the process

@@ -55,11 +55,6 @@ using AllocatedSid = UniqueHandle<AllocatedSidTraits>;
 // A buffer the network-management functions allocated, freed by their NetApiBufferFree.
 using NetBuffer = std::unique_ptr<BYTE, NetApiBufferFreeFunction>;
 
-template <class Function> bool lookUp(HMODULE module, const char* name, Function& function) {
-  function = procedureOf<Function>(module, name);
-  return function != nullptr;
-}
-
 template <class Function> Function advapiFunction(const char* name) {
   return systemFunction<Function>(L"advapi32.dll", name);
 }

@@ -9,6 +9,12 @@ template <class Function> Function procedureOf(HMODULE module, const char* name)
   return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
+// Looks the function up into function; true when it was found.
+template <class Function> bool lookUp(HMODULE module, const char* name, Function& function) {
+  function = procedureOf<Function>(module, name);
+  return function != nullptr;
+}
+
 // A function of an already loaded system DLL; null when it is not there.
 template <class Function> Function systemFunction(const wchar_t* module, const char* name) {
   return procedureOf<Function>(GetModuleHandleW(module), name);
