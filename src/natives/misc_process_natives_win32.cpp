@@ -9,7 +9,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/running_processes.h"
-#include "natives/top_level_windows.h"
+#include "win32/top_level_windows.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {

@@ -8,7 +8,7 @@
 
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
-#include "natives/top_level_windows.h"
+#include "win32/top_level_windows.h"
 
 namespace lnx {
 

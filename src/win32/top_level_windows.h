@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's top-level windows as the window natives walk them: all of them in Z order,
+// The desktop's top-level windows as the launcher and its natives walk them: all of them in Z order,
 // topmost first, with the process and the texts of each.
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "natives/top_level_windows.h"
+#include "win32/top_level_windows.h"
 
 #include <algorithm>
 
