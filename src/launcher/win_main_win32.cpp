@@ -2,9 +2,11 @@
 // the Payload tables, then the work sequence.
 #include <windows.h>
 
+#include "instance/single_instance.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher_state.h"
 #include "launcher/process_setup.h"
+#include "launcher/progress_dialog.h"
 #include "launcher/start_options.h"
 #include "launcher/work_sequence.h"
 #include "log/error_report.h"
@@ -78,6 +80,7 @@ int launcherMain(HINSTANCE instance, const char* commandTail) {
 
   processStartOptions(instance, args);
   LauncherOptions options = applyLauncherOptions(args);
+  if (!state.languageRestart) checkSingleInstance();
 
   state.instance = instance;
   state.noStartupDialog = getConfigInt(config::noStartupDialog) != 0;
@@ -86,9 +89,12 @@ int launcherMain(HINSTANCE instance, const char* commandTail) {
   if (state.quiet && !options.splash) {
     logPrint(L"Quiet installer.");
     runWorkSequence(nullptr);
-  } else {
-    // Until the progress dialog exists, an interactive start runs the work here too.
+  } else if (state.noStartupDialog) {
+    registerDialogClass();
     runWorkSequence(nullptr);
+  } else {
+    registerDialogClass();
+    runBehindProgressDialog();
   }
   return 0;
 }

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commctrl.h>
 #include <direct.h>
 
 #include <cstdio>
@@ -10,7 +9,10 @@
 #include "fs/temp_dir.h"
 #include "jvm/java_vm_launcher.h"
 #include "jvm/native_library_path.h"
+#include "launcher/cancellation.h"
+#include "launcher/java_window_watcher.h"
 #include "launcher/launcher_state.h"
+#include "launcher/progress_bar.h"
 #include "launcher/startup_markers.h"
 #include "launcher/work_sequence.h"
 #include "log/error_report.h"
@@ -27,8 +29,6 @@
 namespace lnx {
 
 namespace {
-
-constexpr int kProgressBarId = 1001;
 
 std::string currentDirectory() {
   std::vector<char> buffer(6000);
@@ -109,10 +109,16 @@ bool detectIncludedRuntime() {
   return included;
 }
 
+// Until the runtime choice and the download exist, a run without a runtime ends here, in a
+// window as on the console: said to the user, markers and extracted files removed, code 83.
 [[noreturn]] void abortWithoutRuntime(bool perProcessMarker) {
   logError(L"No JRE found");
-  std::fputs("No JRE found. Aborting.\n", stdout);
-  std::fflush(stdout);
+  if (launcherState().quiet) {
+    std::fputs("No JRE found. Aborting.\n", stdout);
+    std::fflush(stdout);
+  } else {
+    showErrorMessage(message::noRuntimeFound, L"32");
+  }
   setStartupMarkers(false, perProcessMarker, true);
   removeExtractionDirectory(); // nothing will use the extracted files
   std::exit(83);               // a normal end, so that the log's exit handler runs
@@ -149,10 +155,8 @@ int runWorkSequence(void* progressWindow) {
   HWND window = static_cast<HWND>(progressWindow);
   LauncherState& state = launcherState();
   logPrint(L"Starting work");
-  if (window) {
-    SendDlgItemMessageA(window, kProgressBarId, PBM_SETPOS, 1, 0);
-    SendDlgItemMessageA(window, kProgressBarId, PBM_SETRANGE, 0, MAKELPARAM(0, 400));
-  }
+  setProgressPosition(window, 1);
+  setProgressRange(window, 0, 400);
 
   bool reuseDirectory = false;
   if (state.languageRestart) {
@@ -161,20 +165,20 @@ int runWorkSequence(void* progressWindow) {
   } else {
     verifyPayload(window);
   }
+  stopIfCanceled();
   if (!reuseDirectory) {
     createExtractionDirectory();
     setNativeLibraryPath();
     changeToExtractionDirectory();
     extractOrFail(window);
   }
+  stopIfCanceled();
 
   state.runtimeIncluded = detectIncludedRuntime();
   bool preferInstalled = getConfigInt(config::preferInstalledRuntime) != 0;
   bool perProcessMarker = window != nullptr;
   if (!state.runtimeIncluded) {
     setStartupMarkers(true, perProcessMarker, true);
-    // The download and the manual choice of a runtime are not part of the launcher yet: a
-    // failed search ends every run the way it ends a quiet one.
     if (state.manualRuntime || !LoadDLL(false, nullptr, false)) abortWithoutRuntime(perProcessMarker);
   } else if (preferInstalled) {
     setStartupMarkers(true, perProcessMarker, true);
@@ -183,12 +187,16 @@ int runWorkSequence(void* progressWindow) {
     else
       setStartupMarkers(false, perProcessMarker, true);
   }
+  stopIfCanceled();
   changeToExtractionDirectory();
 
   state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
   if (!reuseDirectory) unpackIncludedPackFiles();
   if (state.extractAndExit) writeUnextractedPositionAndExit();
 
+  if (window) startJavaWindowWatcher(window);
+  passLastCheckpoint();
+  stopIfCanceled();
   setStartupMarkers(true, perProcessMarker, true);
   ArgumentList args;
   splitCommandLine(GetCommandLineW(), args);

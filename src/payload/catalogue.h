@@ -77,7 +77,10 @@ enum : int {
   noRuntimeFound = 1016,
   variableNamesNoRuntime = 1017,
   runtimeDamaged = 1019,
+  preparingNotice = 20007,
+  cancelLabel = 20012,
   wizardCaption = 20013,
+  startupTimeout = 20014,
   installationCorrupted = 20016,
   notEnoughDiskSpace = 20018,
 };

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "launcher/cancellation.h"
 #include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
@@ -77,6 +78,7 @@ int extractIncludedFiles() {
         logError(L"failed to create directory %S", path);
     }
     std::string path = directory + "\\" + name;
+    stopIfCanceled(); // between files, when no file of the directory is open
     int result = extractFile(*payload, path);
     if (result != kCopied) {
       logError(L"Failed to extract %S", path);

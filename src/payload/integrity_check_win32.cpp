@@ -1,9 +1,10 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include <vector>
 
+#include "launcher/cancellation.h"
 #include "launcher/launcher_state.h"
+#include "launcher/progress_bar.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
@@ -17,7 +18,6 @@ namespace lnx {
 
 namespace {
 
-constexpr int kProgressBarId = 1001;
 constexpr uint32_t kChunkSize = 12000;
 
 // Returns the complemented CRC-32 of the covered range; ends the process on a read failure.
@@ -35,11 +35,12 @@ uint32_t checksumOfCoveredRange(ByteSource& file, int64_t coveredLength, HWND pr
     }
     reg = crc32Update(reg, chunk.data(), result.bytesRead);
     done += result.bytesRead;
+    stopIfCanceled();
     if (progressWindow) {
       int64_t percent = done * 100 / coveredLength;
       if (percent > lastPercent) {
         lastPercent = percent;
-        SendDlgItemMessageA(progressWindow, kProgressBarId, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+        setProgressPosition(progressWindow, static_cast<int>(percent));
       }
     }
   }
@@ -66,8 +67,8 @@ void verifyPayload(void* progressWindow) {
         logPrint(L"checksums: %u %u %d %d", computed, expected, static_cast<int32_t>(computed),
                  static_cast<int32_t>(expected));
       } else if (window) {
-        SendDlgItemMessageA(window, kProgressBarId, PBM_SETRANGE, 100, MAKELPARAM(100, 400));
-        SendDlgItemMessageA(window, kProgressBarId, PBM_SETPOS, 101, 0);
+        setProgressRange(window, 100, 400);
+        setProgressPosition(window, 101);
       }
     }
   } catch (const PayloadReadError& error) {

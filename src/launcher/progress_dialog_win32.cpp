@@ -1,0 +1,119 @@
+#include "launcher/progress_dialog.h"
+
+#include <commctrl.h>
+
+#include "launcher/cancellation.h"
+#include "launcher/launcher_state.h"
+#include "launcher/progress_bar.h"
+#include "launcher/resource_ids.h"
+#include "launcher/startup_markers.h"
+#include "launcher/work_sequence.h"
+#include "log/error_report.h"
+#include "log/log.h"
+#include "payload/catalogue.h"
+#include "payload/tables.h"
+#include "win32/unique_handle.h"
+
+namespace lnx {
+
+namespace {
+
+const wchar_t kDialogClass[] = L"MyDialogClass";
+// Posted by the worker when the work sequence has returned (the Java side has ended).
+constexpr UINT kWorkDoneMessage = WM_APP + 1;
+constexpr INT_PTR kWorkDone = 0x100;
+// How long a canceled dialog waits for the worker to stop at a checkpoint by itself.
+constexpr DWORD kCancelWaitMs = 10000;
+
+HANDLE workerThread = nullptr;
+
+DWORD WINAPI runWorker(void* window) {
+  try {
+    runWorkSequence(window);
+  } catch (...) {
+    logError(L"work sequence ended by an exception");
+    failWithMessageArgument(message::internalError, L"90");
+  }
+  PostMessageW(static_cast<HWND>(window), kWorkDoneMessage, 0, 0);
+  return 0;
+}
+
+void initialiseDialog(HWND window) {
+  centerDialog(window);
+  setErrorOwner(window);
+  setProgressRange(window, 0, 100);
+  SetDlgItemTextW(window, LNX_CONTROL_NOTICE, getMessage(message::preparingNotice).c_str());
+  SetWindowTextW(window, getMessage(message::wizardCaption).c_str());
+  SetDlgItemTextW(window, IDCANCEL, getMessage(message::cancelLabel).c_str());
+  workerThread = CreateThread(nullptr, 0, runWorker, window, 0, nullptr);
+  if (!workerThread) logError(L"could not start the work thread %d", static_cast<int>(GetLastError()));
+  // The template has no WS_VISIBLE: Windows shows such a modal dialog when its loop first
+  // runs idle, Wine only at its first timer message. Shown here, it appears on both.
+  ShowWindow(window, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+void registerDialogClass() {
+  WNDCLASSW windowClass{};
+  windowClass.style = CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW;
+  windowClass.lpfnWndProc = DefDlgProcW;
+  windowClass.cbWndExtra = DLGWINDOWEXTRA;
+  windowClass.hInstance = static_cast<HINSTANCE>(launcherState().instance);
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(LNX_ICON_LAUNCHER));
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kDialogClass;
+  RegisterClassW(&windowClass);
+}
+
+void centerDialog(HWND window) {
+  HWND parent = GetParent(window);
+  if (!parent) parent = GetDesktopWindow();
+  RECT parentRect{}, windowRect{};
+  GetWindowRect(parent, &parentRect);
+  GetWindowRect(window, &windowRect);
+  int parentWidth = parentRect.right - parentRect.left, parentHeight = parentRect.bottom - parentRect.top;
+  int width = windowRect.right - windowRect.left, height = windowRect.bottom - windowRect.top;
+  SetWindowPos(window, nullptr, parentRect.left + (parentWidth - width) / 2,
+               parentRect.top + (parentHeight - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+  case WM_INITDIALOG:
+    initialiseDialog(window);
+    return TRUE;
+  case WM_COMMAND:
+    if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL) return FALSE;
+    logPrint(L"Canceled installer");
+    setStartupMarkers(false, true, true);
+    requestCancel();
+    EndDialog(window, LOWORD(wParam));
+    return TRUE;
+  case kWorkDoneMessage:
+    EndDialog(window, kWorkDone);
+    return TRUE;
+  default:
+    return FALSE;
+  }
+}
+
+void runBehindProgressDialog() {
+  INT_PTR result = DialogBoxParamA(static_cast<HINSTANCE>(launcherState().instance),
+                                   MAKEINTRESOURCEA(LNX_DIALOG_PROGRESS), nullptr, progressDialogProc, 0);
+  KernelHandle worker(workerThread);
+  if (result == kWorkDone) return;
+  if (result == -1 && !worker.valid()) {
+    // No dialog, so no worker either: the run goes on without a window rather than not at all.
+    logError(L"could not show the progress dialog %d", static_cast<int>(GetLastError()));
+    runWorkSequence(nullptr);
+    return;
+  }
+  // Canceled: the worker stops at its next checkpoint, which ends the process; a worker
+  // already past them (the Java side is starting) is not waited for.
+  if (worker.valid() && !lastCheckpointPassed()) WaitForSingleObject(worker.get(), kCancelWaitMs);
+  endCanceledRun();
+}
+
+} // namespace lnx
