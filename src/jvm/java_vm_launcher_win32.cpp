@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fs/path_names.h"
+#include "instance/single_instance.h"
 #include "jvm/java_vm_calls.h"
 #include "jvm/java_vm_launcher.h"
 #include "jvm/launch_parameters.h"
@@ -40,6 +41,7 @@ std::string environmentValue(const char* name, size_t limit) {
 std::vector<std::string> systemProperties() {
   const LauncherState& state = launcherState();
   SystemPropertyInputs inputs;
+  inputs.semaphoreName = instanceSemaphoreName();
   inputs.manualRuntime = state.manualRuntime;
   inputs.installerFamily = state.launcherFamily == 'i';
   inputs.moduleName = moduleFileName();
