@@ -2,12 +2,17 @@
 
 dialogprobe prints one fact per line ("caption: ...", "class: ...", "process: ...",
 "pid: ...", "control: <class>: <text>", "pressed: <button text>") with backslash escapes keeping each
-text on one line; DialogReading holds those facts with the escapes undone.
+text on one line; DialogReading holds those facts with the escapes undone. Beside them:
+"rect: L T R B", "desktop: L T R B", "owner-class: ...", "iconic: 0|1", one
+"item: <id> <visible> <class>: <text>" per child control (hidden ones too), one
+"progress: <id> <low> <high> <pos>" per progress bar, "minimized: 0|1" after --minimize,
+and "pings: <answered> <missed>", "ended: hidden|destroyed|timeout", "ended-after-ms: <ms>"
+after --watch-ms.
 """
 
 import re
 from dataclasses import dataclass, field
-from typing import List, NamedTuple, Optional
+from typing import Dict, List, NamedTuple, Optional, Tuple
 
 from winenv import BackgroundProgram, WineResult, WineWorld
 
@@ -36,6 +41,17 @@ class Control(NamedTuple):
     text: str
 
 
+class Item(NamedTuple):
+    """A child control, visible or not."""
+    control_id: int
+    visible: bool
+    window_class: str
+    text: str
+
+
+Rect = Tuple[int, int, int, int]  # left, top, right, bottom
+
+
 @dataclass
 class DialogReading:
     exit_code: int
@@ -47,6 +63,20 @@ class DialogReading:
     pid: Optional[int] = None
     controls: List[Control] = field(default_factory=list)
     pressed: Optional[str] = None
+    rect: Optional[Rect] = None
+    desktop: Optional[Rect] = None
+    owner_class: Optional[str] = None  # None: the window has no owner
+    iconic: Optional[bool] = None
+    items: List[Item] = field(default_factory=list)
+    progress: Dict[int, Tuple[int, int, int]] = field(default_factory=dict)  # id: low, high, pos
+    minimized: Optional[bool] = None  # None: not asked to minimise
+    pings: Optional[Tuple[int, int]] = None  # answered, missed; None: not watched
+    ended: Optional[str] = None  # "hidden", "destroyed" or "timeout"
+    ended_after_ms: Optional[int] = None
+
+    def item(self, control_id: int) -> Optional[Item]:
+        """The first child control with that id, or None."""
+        return next((item for item in self.items if item.control_id == control_id), None)
 
     def texts(self, window_class: str) -> List[str]:
         """Texts of the visible controls of one class ("Static", "Button", ...), in order."""
@@ -62,6 +92,16 @@ class DialogReading:
         return self.texts("Button")
 
 
+def _numbers(value: str) -> tuple:
+    return tuple(int(number) for number in value.split())
+
+
+def _item(value: str) -> Item:
+    control_id, visible, rest = value.split(" ", 2)
+    window_class, _, text = rest.partition(": ")
+    return Item(int(control_id), visible == "1", unescape(window_class), unescape(text))
+
+
 def parse_reading(result: WineResult) -> DialogReading:
     reading = DialogReading(result.returncode, result.stdout, result.stderr)
     # split, not splitlines: texts may hold U+2028 and the like, which the probe keeps.
@@ -70,12 +110,23 @@ def parse_reading(result: WineResult) -> DialogReading:
         if name == "control":
             window_class, _, text = value.partition(": ")
             reading.controls.append(Control(unescape(window_class), unescape(text)))
-        elif name in ("caption", "process", "pressed"):
+        elif name in ("caption", "process", "pressed", "ended"):
             setattr(reading, name, unescape(value))
         elif name == "class":
             reading.window_class = unescape(value)
-        elif name == "pid":
-            reading.pid = int(value)
+        elif name == "owner-class":
+            reading.owner_class = unescape(value)
+        elif name in ("pid", "ended-after-ms"):
+            setattr(reading, name.replace("-", "_"), int(value))
+        elif name in ("rect", "desktop", "pings"):
+            setattr(reading, name, _numbers(value))
+        elif name in ("iconic", "minimized"):
+            setattr(reading, name, value == "1")
+        elif name == "item":
+            reading.items.append(_item(value))
+        elif name == "progress":
+            control_id, *state = _numbers(value)
+            reading.progress[control_id] = tuple(state)
     return reading
 
 
@@ -98,21 +149,30 @@ class DialogProbe:
     def start(self, *, press: Optional[str] = None, press_id: Optional[int] = None,
               title_contains: Optional[str] = None, process: Optional[str] = None,
               pid: Optional[int] = None, any_window: bool = False,
-              wait_seconds: int = 20) -> PendingReading:
+              window_class: Optional[str] = None, minimize: bool = False,
+              watch_ms: Optional[int] = None, wait_seconds: int = 20) -> PendingReading:
         """Starts waiting for a dialog; a program started afterwards may show it.
         press: a button label ("&" mnemonics ignored); press_id: a control id such as
-        IDOK (1), for dialogs whose labels depend on the language."""
+        IDOK (1), for dialogs whose labels depend on the language. window_class: wait for
+        a top-level window of that class (any case, caption or none) instead of a dialog.
+        After the reading and before the press, minimize minimises the window and
+        watch_ms pings it until it hides, is destroyed or that many ms have passed."""
         arguments = ["--wait-seconds", str(wait_seconds)]
         for option, value in (("--press", press), ("--press-id", press_id),
                               ("--title-contains", title_contains), ("--process", process),
-                              ("--pid", pid)):
+                              ("--pid", pid), ("--class", window_class),
+                              ("--watch-ms", watch_ms)):
             if value is not None:
                 arguments += [option, str(value)]
         if any_window:
             arguments.append("--any-window")
+        if minimize:
+            arguments.append("--minimize")
         started = self._world.start(self._probe_path, *arguments)
-        # Beyond the wait, time for reading, pressing and waiting for the close.
-        return PendingReading(started, timeout=wait_seconds + 30)
+        # Beyond the wait, time for reading, minimising, watching, pressing and waiting
+        # for the close.
+        watching = (watch_ms or 0) / 1000
+        return PendingReading(started, timeout=wait_seconds + watching + 30)
 
     def read(self, **options) -> DialogReading:
         """Waits for a dialog already shown or about to be shown, prints it, presses."""

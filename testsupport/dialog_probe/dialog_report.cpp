@@ -1,6 +1,7 @@
 #include "dialog_report.h"
 
 #include "console_out.h"
+#include "control_items.h"
 #include "window_facts.h"
 
 #include <optional>
@@ -17,6 +18,23 @@ BOOL CALLBACK collectVisibleControl(HWND control, LPARAM collected) {
 
 void printFact(const std::string& name, const std::wstring& value) {
   writeLine(name + ": " + escapedUtf8(value));
+}
+
+void printRect(const std::string& name, HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  writeLine(name + ": " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+            std::to_string(rect.right) + " " + std::to_string(rect.bottom));
+}
+
+// Where the window is and what it belongs to: whether it is on the screen, minimised,
+// and which window it is modal to.
+void printPlacement(HWND window) {
+  printRect("rect", window);
+  printRect("desktop", GetDesktopWindow());
+  if (HWND owner = GetWindow(window, GW_OWNER))
+    printFact("owner-class", windowClassName(owner));
+  writeLine(std::string("iconic: ") + (IsIconic(window) ? "1" : "0"));
 }
 
 } // namespace
@@ -41,7 +59,8 @@ bool printWindowReport(HWND window) {
       return false;
     writeLine("control: " + escapedUtf8(windowClassName(control)) + ": " + escapedUtf8(*text));
   }
-  return true;
+  printPlacement(window);
+  return printControlItems(window);
 }
 
 void printWindowList(const std::vector<HWND>& windows, void (*writeOut)(const std::string&)) {

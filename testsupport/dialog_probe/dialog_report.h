@@ -5,6 +5,11 @@
 //   process: <image base name>
 //   pid: <Windows process id>
 //   control: <class>: <text>      one per visible child control, in window order
+//   rect: <left> <top> <right> <bottom>       the window's screen rectangle
+//   desktop: <left> <top> <right> <bottom>    the desktop's
+//   owner-class: <class>          the owner window's class, when the window has an owner
+//   iconic: 0|1                   whether it is minimised
+// then the item and progress lines of every child control (control_items.h).
 #include <string>
 #include <vector>
 

@@ -1,11 +1,14 @@
 // dialogprobe: reads a dialog of another process in the same Wine session as text and
-// presses one of its buttons, so end-to-end tests assert exact captions and messages.
+// presses one of its buttons, so end-to-end tests assert exact captions and messages; it
+// can also minimise the window and watch whether it keeps answering.
 #include "button_press.h"
 #include "console_out.h"
 #include "dialog_report.h"
 #include "probe_options.h"
 #include "window_facts.h"
+#include "window_minimize.h"
 #include "window_search.h"
+#include "window_watch.h"
 
 #include <string>
 
@@ -67,5 +70,9 @@ int wmain(int argc, wchar_t** argv) {
     probe::writeErrorLine("dialogprobe: the window stopped answering");
     return probeNoAnswer;
   }
+  if (options->minimize)
+    probe::writeLine(std::string("minimized: ") + (probe::minimizeWindow(dialog) ? "1" : "0"));
+  if (options->watchMs)
+    probe::printWatchResult(probe::watchWindow(dialog, *options->watchMs));
   return options->buttonToPress ? pressAndReport(dialog, *options->buttonToPress) : probeDone;
 }

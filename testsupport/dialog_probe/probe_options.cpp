@@ -9,10 +9,14 @@ namespace {
 
 const char usageText[] =
     "usage: dialogprobe [--wait-seconds N] [--pid N] [--process NAME.exe]\n"
-    "                   [--title-contains TEXT] [--any-window]\n"
+    "                   [--title-contains TEXT] [--any-window | --class NAME]\n"
+    "                   [--minimize] [--watch-ms N]\n"
     "                   [--press LABEL | --press-id ID] [--list]\n"
     "Waits for a visible top-level dialog (class #32770; with --any-window any\n"
-    "captioned top-level window), prints its caption and controls, presses a button.\n"
+    "captioned top-level window; with --class any window of that class, captioned\n"
+    "or not), prints its caption, placement and controls, presses a button.\n"
+    "--minimize minimises it after the report; --watch-ms then pings it until it\n"
+    "hides, is destroyed or N ms have passed, and prints how it answered.\n"
     "--list prints every visible top-level window at once instead.";
 
 std::optional<unsigned long> parseCount(const wchar_t* text) {
@@ -43,10 +47,15 @@ std::optional<ProbeOptions> parseProbeOptions(int argc, wchar_t** argv) {
       options.listOnly = true;
       continue;
     }
+    if (name == L"--minimize") {
+      options.minimize = true;
+      continue;
+    }
     if (i + 1 >= argc)
       return usageError("missing value or unknown option: " + toUtf8(name));
     const wchar_t* value = argv[++i];
-    if (name == L"--wait-seconds" || name == L"--pid" || name == L"--press-id") {
+    if (name == L"--wait-seconds" || name == L"--pid" || name == L"--press-id" ||
+        name == L"--watch-ms") {
       std::optional<unsigned long> count = parseCount(value);
       if (!count)
         return usageError(toUtf8(name) + " needs a number, got: " + toUtf8(value));
@@ -54,10 +63,16 @@ std::optional<ProbeOptions> parseProbeOptions(int argc, wchar_t** argv) {
         options.processId = *count;
       else if (name == L"--press-id")
         options.buttonToPress = ButtonChoice{L"", *count};
+      else if (name == L"--watch-ms")
+        options.watchMs = *count;
       else
         options.waitSeconds = static_cast<unsigned>(*count);
     } else if (name == L"--process") {
       options.processName = value;
+    } else if (name == L"--class") {
+      if (*value == L'\0')
+        return usageError("--class needs a window class name");
+      options.windowClass = value;
     } else if (name == L"--title-contains") {
       options.titleContains = value;
     } else if (name == L"--press") {

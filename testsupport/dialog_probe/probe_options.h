@@ -19,7 +19,10 @@ struct ProbeOptions {
   std::wstring titleContains; // empty: any caption
   std::optional<ButtonChoice> buttonToPress;
   bool anyWindowClass = false; // accept any captioned top-level window, not only dialogs
+  std::wstring windowClass;    // accept windows of this class, captioned or not; empty: dialogs
   bool listOnly = false;       // print all visible top-level windows and stop
+  bool minimize = false;       // minimise the window after the report, as its title bar button does
+  std::optional<unsigned long> watchMs; // after the report, watch the window answer for up to this long
 };
 
 // Returns the parsed options, or nothing after writing the problem and the usage to stderr.

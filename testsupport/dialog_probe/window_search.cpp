@@ -19,8 +19,14 @@ bool equalsIgnoringCase(const std::wstring& left, const std::wstring& right) {
                               static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool hasWantedClass(HWND window, const ProbeOptions& options) {
+  if (!options.windowClass.empty())
+    return equalsIgnoringCase(windowClassName(window), options.windowClass);
+  return options.anyWindowClass || windowClassName(window) == dialogClass;
+}
+
 bool matches(HWND window, const ProbeOptions& options) {
-  if (!options.anyWindowClass && windowClassName(window) != dialogClass)
+  if (!hasWantedClass(window, options))
     return false;
   if (options.processId && owningProcessId(window) != *options.processId)
     return false;
@@ -28,7 +34,10 @@ bool matches(HWND window, const ProbeOptions& options) {
       !equalsIgnoringCase(owningProcessName(window), options.processName))
     return false;
   std::optional<std::wstring> caption = windowText(window);
-  if (!caption || (options.anyWindowClass && caption->empty()))
+  // Uncaptioned windows of any class are helper windows nobody asks for; a class named
+  // on the command line is the window wanted even while it has no caption.
+  bool skipUncaptioned = options.anyWindowClass && options.windowClass.empty();
+  if (!caption || (skipUncaptioned && caption->empty()))
     return false;
   return caption->find(options.titleContains) != std::wstring::npos;
 }
