@@ -1,5 +1,6 @@
 #include "java_side.h"
 
+#include <optional>
 #include <string>
 
 #include <windows.h>
@@ -36,9 +37,14 @@ void JavaSide::runMain() {
   if (switches_.marker)
     setStartupMarker(*switches_.marker);
   if (switches_.windowAfterMs && !window_) {
-    window_ = std::make_unique<LateWindow>(*switches_.windowAfterMs, [this](bool shown) {
+    window_ = std::make_unique<LateWindow>(*switches_.windowAfterMs, switches_.windowForMs, [this](bool shown) {
       report_.recordCall(jnifake::callEvent(shown ? "windowShown" : "windowFailed"));
     });
+  }
+  if (switches_.mainMs) {
+    // Meanwhile the marker is set and the window may appear, as while an installer works.
+    Sleep(switches_.mainMs);
+    report_.recordCall(numberEvent("mainRan", switches_.mainMs));
   }
   if (switches_.exitCode) {
     // The report is already on disk; the process ends inside main, as System.exit would.
@@ -50,8 +56,13 @@ void JavaSide::runMain() {
 void JavaSide::finish() {
   if (!window_)
     return;
-  window_.reset(); // waits for the window to be shown, then closes it
-  report_.recordCall(jnifake::callEvent("windowClosed"));
+  // Waits for the window to be shown and kept up for LNX_JVM_WINDOW_FOR_MS, then closes it.
+  std::optional<unsigned long long> shownMs = window_->close();
+  window_.reset();
+  jnifake::JsonValue event = jnifake::callEvent("windowClosed");
+  if (shownMs)
+    event.set(u"shownMs", jnifake::JsonValue::number(static_cast<long long>(*shownMs)));
+  report_.recordCall(std::move(event));
 }
 
 void JavaSide::setStartupMarker(unsigned long value) {

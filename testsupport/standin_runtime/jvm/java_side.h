@@ -1,7 +1,7 @@
 #pragma once
 // The Java program behind the stand-in VM, as far as the launcher can see it: what main
-// does (throw, set the start-up marker, show a window later, end the process), chosen by
-// the switches.
+// does (throw, set the start-up marker, show a window later, take its time, end the
+// process), chosen by the switches.
 #include <memory>
 
 #include "jni_fake/fake_jvm.h"

@@ -51,6 +51,8 @@ JvmSwitches readJvmSwitches(std::string& problem) {
   switches.exitCode = numberSwitch(L"LNX_JVM_EXIT_CODE", problem);
   switches.marker = numberSwitch(L"LNX_JVM_SET_MARKER", problem);
   switches.windowAfterMs = numberSwitch(L"LNX_JVM_WINDOW_AFTER_MS", problem);
+  switches.windowForMs = numberSwitch(L"LNX_JVM_WINDOW_FOR_MS", problem).value_or(0);
+  switches.mainMs = numberSwitch(L"LNX_JVM_MAIN_MS", problem).value_or(0);
   return switches;
 }
 

@@ -9,6 +9,10 @@
 //   LNX_JVM_SET_MARKER=<n>         main writes DWORD n to the launcher's per-process start-up marker
 //   LNX_JVM_WINDOW_AFTER_MS=<ms>   main returns at once; a window of the Java side appears
 //                                  after ms and stays until DestroyJavaVM
+//   LNX_JVM_WINDOW_FOR_MS=<ms>     with LNX_JVM_WINDOW_AFTER_MS, DestroyJavaVM keeps that window
+//                                  open until it has been shown for ms, as a user works in it
+//   LNX_JVM_MAIN_MS=<ms>           main runs that long before it returns (or ends the process),
+//                                  after setting the marker and starting the window
 #include <optional>
 #include <string>
 
@@ -22,6 +26,8 @@ struct JvmSwitches {
   std::optional<unsigned long> exitCode;
   std::optional<unsigned long> marker;
   std::optional<unsigned long> windowAfterMs;
+  unsigned long windowForMs = 0;
+  unsigned long mainMs = 0;
 };
 
 // The switches of this process's environment; a number that is not one is a problem,

@@ -23,24 +23,40 @@ HINSTANCE ownModule() {
 
 } // namespace
 
-LateWindow::LateWindow(unsigned long delayMs, std::function<void(bool shown)> onShown)
-    : delayMs_(delayMs), onShown_(std::move(onShown)) {
+LateWindow::LateWindow(unsigned long delayMs, unsigned long keepShownMs, std::function<void(bool shown)> onShown)
+    : delayMs_(delayMs), keepShownMs_(keepShownMs), onShown_(std::move(onShown)) {
   settled_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, &LateWindow::run, this, 0, nullptr);
   if (!thread_)
     SetEvent(settled_);
 }
 
-LateWindow::~LateWindow() {
+std::optional<unsigned long long> LateWindow::close() {
+  if (closed_)
+    return std::nullopt;
+  closed_ = true;
   // The thread's end counts too: it may have failed before settling.
   HANDLE settledOrEnded[] = {settled_, thread_};
   WaitForMultipleObjects(thread_ ? 2 : 1, settledOrEnded, FALSE, INFINITE);
-  if (window_)
+  std::optional<unsigned long long> shownMs;
+  if (window_) {
+    // The window thread keeps pumping messages meanwhile: the window stays responsive.
+    ULONGLONG shownSoFar = GetTickCount64() - shownAt_;
+    if (shownSoFar < keepShownMs_)
+      Sleep(static_cast<DWORD>(keepShownMs_ - shownSoFar));
+    shownMs = GetTickCount64() - shownAt_;
     PostMessageW(window_, WM_CLOSE, 0, 0);
+  }
   if (thread_) {
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
+    thread_ = nullptr;
   }
+  return shownMs;
+}
+
+LateWindow::~LateWindow() {
+  close();
   CloseHandle(settled_);
 }
 
@@ -66,6 +82,7 @@ void LateWindow::show() {
                                 CW_USEDEFAULT, 400, 300, nullptr, nullptr, module, nullptr);
   if (window)
     UpdateWindow(window);
+  shownAt_ = GetTickCount64();
   onShown_(window != nullptr);
   window_ = window;
   SetEvent(settled_);
