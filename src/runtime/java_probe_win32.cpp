@@ -56,8 +56,11 @@ bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::s
   PROCESS_INFORMATION process{};
   std::vector<char> mutableCommandLine(commandLine.begin(), commandLine.end());
   mutableCommandLine.push_back('\0');
-  if (!CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                      nullptr, &startup, &process)) {
+  // Detached: java.exe needs no console to print its version, and a console host started for
+  // it could outlive it holding the output file and the working directory (the extraction
+  // directory) open, so that neither could be removed.
+  if (!CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE,
+                      NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup, &process)) {
     logPrint(L"Could not create process %S > %S (error %d)", commandLine, outputFile,
              static_cast<int>(GetLastError()));
     errorStream.reset();
