@@ -8,6 +8,8 @@
                    the probe must wait before the program starts; list_windows()
   tmp_setup_dir    a fresh directory for this test under C:\\lnxtests (Unix path)
   windows_temp_dir the prefix's Windows TEMP as a Unix path (where the launcher logs)
+  clean_logs, clean_temp
+                   that TEMP without earlier logs (and extraction directories)
   launcher, lnxpack, dialogprobe, langprobe, msgboxdemo
                    paths of the built artifacts; a test needing a missing one is skipped
   runtimes         RuntimeMaker (runtimes.py): make(directory, version, ...) lays out a
@@ -111,6 +113,17 @@ def clean_logs(windows_temp_dir) -> pathlib.Path:
     """The Windows TEMP without launcher logs, so that log numbers and counts are exact."""
     for old in windows_temp_dir.glob("lnx_nlog_*.log"):
         old.unlink()
+    return windows_temp_dir
+
+
+@pytest.fixture
+def clean_temp(windows_temp_dir) -> pathlib.Path:
+    """The Windows TEMP without extraction directories and logs of earlier runs."""
+    for old in windows_temp_dir.iterdir():
+        if old.is_dir() and old.name.startswith("mrv"):
+            shutil.rmtree(old)
+        elif old.name.startswith(("mrv", "lnx_nlog_")):
+            old.unlink()
     return windows_temp_dir
 
 

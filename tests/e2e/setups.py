@@ -12,6 +12,17 @@ from typing import Dict, Optional
 NO_JAVA = {"JAVA_HOME": "", "JDK_HOME": "", "MORVA_JAVA_HOME": "", "LANTERNIX_JAVA_HOME": "", "MORVA_LOG": "yes"}
 
 
+# The window class of the launcher's progress dialog.
+PROGRESS_DIALOG_CLASS = "MyDialogClass"
+
+
+def java_env(wine, java, **switches) -> Dict[str, str]:
+    """A run's environment: the runtime as JAVA_HOME, the stand-in VM's switches
+    (main_ms=5000 is LNX_JVM_MAIN_MS=5000), the log kept."""
+    return {**NO_JAVA, "JAVA_HOME": wine.windows_path(java.home),
+            **{f"LNX_JVM_{name.upper()}": str(value) for name, value in switches.items()}}
+
+
 def read_log(path: pathlib.Path) -> str:
     """A launcher log as text: UTF-8 with its byte-order mark, CRLF turned into LF."""
     return path.read_bytes().decode("utf-8-sig").replace("\r\n", "\n")
@@ -24,6 +35,11 @@ def log_files(directory: pathlib.Path):
 
 def newest_log_text(directory: pathlib.Path) -> str:
     return read_log(max(directory.glob("lnx_nlog_*.log"), key=lambda p: p.stat().st_mtime))
+
+
+def leftovers(temp_dir: pathlib.Path):
+    """Extraction directories and their unique files in the Windows TEMP."""
+    return sorted(p.name for p in temp_dir.iterdir() if p.name.startswith("mrv"))
 
 
 def default_files() -> Dict[str, bytes]:

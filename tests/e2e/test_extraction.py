@@ -2,25 +2,11 @@
 extract-and-exit and language-restart modes, and that nothing is left behind."""
 
 import re
-import subprocess
 
 import pytest
 
 from runtimes import minimal_jar, pack_bytes
-from setups import build_setup, inspect, newest_log_text, patch, truncate
-
-
-def leftovers(temp_dir):
-    """Extraction directories and their unique files in the Windows TEMP."""
-    return sorted(p.name for p in temp_dir.iterdir() if p.name.startswith("mrv"))
-
-
-@pytest.fixture
-def clean_temp(windows_temp_dir):
-    for old in windows_temp_dir.iterdir():
-        if old.name.startswith(("mrv", "lnx_nlog_")):
-            subprocess.run(["rm", "-rf", str(old)], check=True)
-    return windows_temp_dir
+from setups import build_setup, inspect, leftovers, newest_log_text, patch, truncate
 
 
 class TestExtractAndExit:

@@ -52,9 +52,10 @@ class TestQuietStart:
         assert result.returncode == 0, result.stderr
         program = wine.windows_path(setup)
         options = report["options"]
-        assert [o.split("=")[0] for o in options[:6]] == [
-            "-Dmorva.isLanternix", "-Dmorva.moduleName", "-Dsun.java.command", "-Dmorva.tempDir",
-            "-Dmorva.unextractedPosition", "-Djava.library.path"]
+        assert [o.split("=")[0] for o in options[:7]] == [
+            "-Dmorva.semaphoreName", "-Dmorva.isLanternix", "-Dmorva.moduleName", "-Dsun.java.command",
+            "-Dmorva.tempDir", "-Dmorva.unextractedPosition", "-Djava.library.path"]
+        assert options[0] == "-Dmorva.semaphoreName=Local\\" + program.lower().replace("\\", "_") + "0"
         assert not any(o.startswith("-Dmorva.consoleCodepage") for o in options), "MANPATH is set"
         assert "-Xmx64m" in options, "-J arguments are VM options"
         assert re.fullmatch(r"-Djava\.class\.path=.*\\lnxruntime\.jar;?", options[-1])
