@@ -3,9 +3,10 @@
   wine             WineWorld: run(program, *args, timeout=60, lang=, env=, cwd=) -> WineResult,
                    start(...) -> BackgroundProgram (killed at the end of the test),
                    windows_path(unix) / unix_path(windows), temp_dir, prefix, drive_c
-  dialogs          DialogProbe: read(press=, title_contains=, process=, pid=, any_window=,
-                   wait_seconds=20) -> DialogReading; start(...) -> PendingReading when
-                   the probe must wait before the program starts; list_windows()
+  dialogs          DialogProbe: read(press=, press_id=, title_contains=, process=, pid=,
+                   any_window=, window_class=, minimize=, watch_ms=, wait_seconds=20)
+                   -> DialogReading; start(...) -> PendingReading when the probe must wait
+                   before the program starts; list_windows()
   tmp_setup_dir    a fresh directory for this test under C:\\lnxtests (Unix path)
   windows_temp_dir the prefix's Windows TEMP as a Unix path (where the launcher logs)
   clean_logs, clean_temp
