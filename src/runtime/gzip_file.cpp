@@ -1,0 +1,34 @@
+#include "runtime/gzip_file.h"
+
+#include <cstdio>
+#include <zlib.h>
+
+namespace lnx {
+
+namespace {
+gzFile gz(void* file) { return static_cast<gzFile>(file); }
+} // namespace
+
+GzipFile::GzipFile(const std::string& path) : file_(gzopen(path.c_str(), "rb")) {}
+
+GzipFile::~GzipFile() {
+  if (file_) gzclose(gz(file_));
+}
+
+int GzipFile::read(void* buffer, unsigned length) { return gzread(gz(file_), buffer, length); }
+
+bool GzipFile::skip(int64_t count) {
+  // gzseek takes a long: far skips go in steps.
+  while (count > 0) {
+    long step = static_cast<long>(count > 0x40000000 ? 0x40000000 : count);
+    if (gzseek(gz(file_), step, SEEK_CUR) == -1) return false;
+    count -= step;
+  }
+  return true;
+}
+
+int64_t GzipFile::position() { return gztell(gz(file_)); }
+
+bool GzipFile::atEnd() { return gzeof(gz(file_)) != 0; }
+
+} // namespace lnx

@@ -1,0 +1,27 @@
+#pragma once
+// A gzip file read through zlib's gzip reader, as the tar reader wants it.
+#include <string>
+
+#include "runtime/tar_reader.h"
+
+namespace lnx {
+
+class GzipFile : public GzipInput {
+public:
+  // Opens with gzopen mode "rb"; check isOpen().
+  explicit GzipFile(const std::string& path);
+  ~GzipFile() override;
+  GzipFile(const GzipFile&) = delete;
+  GzipFile& operator=(const GzipFile&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+  int read(void* buffer, unsigned length) override;
+  bool skip(int64_t count) override;
+  int64_t position() override;
+  bool atEnd() override;
+
+private:
+  void* file_; // gzFile
+};
+
+} // namespace lnx
