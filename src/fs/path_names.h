@@ -36,8 +36,9 @@ void lowerCasePath(std::string& path);
 bool pathExists(const std::wstring& path);
 bool pathExists(const std::string& path, unsigned long long* lastWriteTime = nullptr);
 
-// Deletes the files of directory and, with recurse, the files of its direct subdirectories
-// and those subdirectories when they end up empty. Paths starting with "." are refused.
+// Deletes the files of directory and, with recurse, its whole tree of subdirectories (an
+// extracted runtime lies several levels deep), each removed when it ends up empty; links and
+// junctions are removed without following them. Paths starting with "." are refused.
 void emptyDirectory(const std::string& directory, bool recurse);
 
 } // namespace lnx

@@ -208,7 +208,8 @@ void emptyDirectory(const std::string& directory, bool recurse) {
     std::string path = prefix + name;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       logPrint(L"attempting to remove %S (%d)", path, recurse ? 1 : 0);
-      if (recurse) emptyDirectory(path, false);
+      // A junction or link is removed itself; what it points to is not ours to empty.
+      if (recurse && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) emptyDirectory(path, true);
       RemoveDirectoryA(path.c_str());
     } else {
       logPrint(L"attempting to delete %S", path);

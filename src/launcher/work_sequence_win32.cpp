@@ -22,6 +22,7 @@
 #include "payload/included_files.h"
 #include "payload/own_executable.h"
 #include "payload/tables.h"
+#include "runtime/included_runtime.h"
 #include "runtime/jvm_home.h"
 #include "runtime/pack200.h"
 #include "runtime/runtime_search.h"
@@ -190,7 +191,13 @@ int runWorkSequence(void* progressWindow) {
   stopIfCanceled();
   changeToExtractionDirectory();
 
-  state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
+  if (reuseDirectory) {
+    if (state.runtimeIncluded) useIncludedRuntime(); // extracted by the run before the restart
+  } else {
+    state.progressBase = !state.runtimeIncluded ? 100 : getConfigInt(config::jrePacked) ? 300 : 200;
+    if (state.runtimeIncluded) prepareIncludedRuntime(window);
+  }
+  stopIfCanceled();
   if (!reuseDirectory) unpackIncludedPackFiles();
   if (state.extractAndExit) writeUnextractedPositionAndExit();
 
