@@ -70,7 +70,7 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   fs::path stub = stubOption ? fs::path(*stubOption) : project.stub;
   if (stub.empty()) throw ToolError{projectFile, "no stub: set \"stub\" in the project or pass --stub"};
   BuildSummary summary = buildSetup(project, stub, *output);
-  out << "lnxpack: wrote " << *output << " (" << project.files.size() << " files, payload at "
+  out << "lnxpack: wrote " << *output << " (" << summary.files << " files, payload at "
       << summary.payloadStart << ", " << summary.setupSize << " bytes)\n";
   if (summary.droppedStubBytes)
     out << "lnxpack: dropped " << summary.droppedStubBytes << " bytes of COFF symbol and string table from "

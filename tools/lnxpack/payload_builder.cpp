@@ -4,7 +4,9 @@
 
 #include "lnxpack/file_io.h"
 #include "lnxpack/pe_image.h"
+#include "lnxpack/runtime_archive.h"
 #include "lnxpack/tool_error.h"
+#include "payload/catalogue.h"
 #include "payload/crc32.h"
 #include "payload/payload_format.h"
 #include "payload/record_writer.h"
@@ -48,11 +50,12 @@ std::vector<uint8_t> encodeHeader(bool checksum, uint32_t crc, uint64_t coveredL
 }
 
 void appendFileRecord(CoveredRange& covered, const IncludedFile& file) {
-  std::vector<uint8_t> data = readFileBytes(file.source);
+  std::vector<uint8_t> data = file.content ? *file.content : readFileBytes(file.source);
   RecordWriter size;
   size.writeLong(static_cast<int64_t>(data.size()));
   covered.append(size.bytes(), file.source);
-  for (uint8_t& byte : data) byte ^= payload::kFileMask;
+  for (uint8_t& byte : data)
+    byte ^= payload::kFileMask;
   covered.append(data, file.source);
 }
 
@@ -82,18 +85,40 @@ std::vector<uint8_t> encodeTables(const Project& project) {
   return std::move(writer.bytes());
 }
 
-BuildSummary buildSetup(const Project& project, const fs::path& stubFile, const fs::path& output) {
+namespace {
+
+// The project with its runtime directory packed and included as the last file.
+Project withBundledRuntime(const Project& project) {
+  Project complete = project;
+  if (!project.runtime) return complete;
+  RuntimeArchive archive = packRuntimeDirectory(project.runtime->directory);
+  IncludedFile file{kRuntimeArchiveName, project.runtime->directory,
+                    std::make_shared<const std::vector<uint8_t>>(std::move(archive.gzip))};
+  complete.files.push_back(std::move(file));
+  std::string& names = complete.config[config::includedFileNames];
+  names += (names.empty() ? "" : ";") + std::string(kRuntimeArchiveName);
+  complete.config[config::includedFileCount] = std::to_string(complete.files.size());
+  complete.config[config::jreUncompressedSize] = std::to_string(archive.tarSize);
+  return complete;
+}
+
+} // namespace
+
+BuildSummary buildSetup(const Project& original, const fs::path& stubFile, const fs::path& output) {
+  Project project = withBundledRuntime(original);
   PreparedStub stub = prepareStub(readFileBytes(stubFile), stubFile);
   BuildSummary summary;
   summary.payloadStart = stub.bytes.size();
   summary.droppedStubBytes = stub.droppedBytes;
+  summary.files = project.files.size();
 
   OutputFile setup(output);
   setup.append(stub.bytes);
   setup.append(encodeHeader(project.checksum, 0, 0)); // completed below
   CoveredRange covered(setup);
   covered.append(encodeTables(project), output);
-  for (const IncludedFile& file : project.files) appendFileRecord(covered, file);
+  for (const IncludedFile& file : project.files)
+    appendFileRecord(covered, file);
   if (project.javaData) covered.append(readFileBytes(*project.javaData), *project.javaData);
   setup.overwrite(summary.payloadStart, encodeHeader(project.checksum, covered.crc(), covered.length()));
   summary.setupSize = setup.size();

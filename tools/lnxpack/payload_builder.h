@@ -16,6 +16,7 @@ struct BuildSummary {
   uint64_t payloadStart = 0;
   uint64_t setupSize = 0;
   size_t droppedStubBytes = 0;
+  size_t files = 0; // included files, a bundled runtime among them
 };
 
 // Builds the setup file at output from the project and the stub; the output appears only

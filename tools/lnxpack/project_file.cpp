@@ -23,10 +23,14 @@
 //       backslash; source relative to the project file
 //   "javaData": "files/javadata.bin"
 //       optional: raw bytes placed after the file records, for the Java side
+//   "runtime": { "directory": "jre", "packed": false }
+//       optional: a Java runtime directory, packed by the builder as "jre.tar.gz" (GNU tar,
+//       gzip) and included after "files"; entry 151 gets the archive's uncompressed size;
+//       "packed" sets 153 (the runtime's jars are Pack200 files to restore)
 // }
 //
 // Configuration 2002 and 2003 (number and ";"-separated names of the included files) are
-// filled from "files" and cannot be set. Narrow text (configuration values, file names,
+// filled from "files" (and "runtime") and cannot be set. Narrow text (configuration values, file names,
 // locale names) must be representable in the narrow code page; messages are Unicode.
 // Unknown keys are errors, so that a misspelt setting is not silently ignored.
 #include "lnxpack/project_file.h"
@@ -38,6 +42,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lnxpack/file_io.h"
+#include "lnxpack/runtime_archive.h"
 #include "lnxpack/text_convert.h"
 #include "lnxpack/tool_error.h"
 #include "payload/catalogue.h"
@@ -248,7 +253,7 @@ IncludedFile ProjectParser::parseFile(const Json& entry, const std::string& wher
 Project ProjectParser::parse(const Json& document) const {
   if (!document.is_object()) fail("the project must be a JSON object");
   checkKeys(document,
-            {"stub", "checksum", "defaults", "config", "messages", "localisedSets", "files", "javaData"},
+            {"stub", "checksum", "defaults", "config", "messages", "localisedSets", "files", "javaData", "runtime"},
             "project");
   Project project;
   const std::string top = "project";
@@ -285,6 +290,15 @@ Project ProjectParser::parse(const Json& document) const {
 
   if (const Json* javaData = member(document, "javaData", Json::value_t::string, top))
     project.javaData = resolve(*javaData);
+  if (const Json* runtime = member(document, "runtime", Json::value_t::object, top)) {
+    const std::string where = "runtime";
+    checkKeys(*runtime, {"directory", "packed"}, where);
+    project.runtime = BundledRuntime{resolve(required(*runtime, "directory", Json::value_t::string, where))};
+    if (const Json* packed = member(*runtime, "packed", Json::value_t::boolean, where))
+      project.config[config::jrePacked] = packed->get<bool>() ? "1" : "0";
+    if (seenNames.count(kRuntimeArchiveName))
+      fail(where + ": the bundled runtime is included as " + inQuotes(kRuntimeArchiveName) + ", which \"files\" names too");
+  }
   return project;
 }
 

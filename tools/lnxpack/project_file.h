@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,12 @@ namespace lnx::pack {
 struct IncludedFile {
   std::string name; // as stored in the Payload (narrow, at most one "\")
   std::filesystem::path source;
+  std::shared_ptr<const std::vector<uint8_t>> content; // made by the builder instead of read from source
+};
+
+// A runtime directory that the builder packs and includes as "jre.tar.gz".
+struct BundledRuntime {
+  std::filesystem::path directory;
 };
 
 struct Project {
@@ -24,6 +31,7 @@ struct Project {
   std::vector<LocalisedSet> localisedSets; // entries in ascending id order
   std::vector<IncludedFile> files;         // in Payload order
   std::optional<std::filesystem::path> javaData;
+  std::optional<BundledRuntime> runtime;
 };
 
 // Reads and checks a project file; relative paths in it are resolved against its directory.

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "lnxpack/runtime_archive.h"
+#include "runtime/gzip_file.h"
+#include "runtime/tar_reader.h"
+
+namespace lnx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CollectingTarget : TarTarget {
+  std::map<std::string, std::string> files;
+  std::vector<std::string> directories;
+  struct Writer : TarFileWriter {
+    std::string& content;
+    explicit Writer(std::string& target) : content(target) {}
+    size_t write(const char* data, size_t count) override {
+      content.append(data, count);
+      return count;
+    }
+    bool failed() override { return false; }
+  };
+  void createDirectory(const std::string& name) override { directories.push_back(name); }
+  std::unique_ptr<TarFileWriter> createFile(const std::string& name) override {
+    return std::make_unique<Writer>(files[name]);
+  }
+  void setProgress(int) override {}
+  uint32_t tickCount() override { return 0; }
+};
+
+void writeFile(const fs::path& path, const std::string& content) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// What the builder packs is what the launcher's reader unpacks, long names included.
+TEST(LnxpackRuntime, TheLaunchersReaderGetsBackEveryFileAndDirectory) {
+  fs::path root = fs::path(::testing::TempDir()) / "lnxpack_runtime_test";
+  fs::remove_all(root);
+  std::string deep = std::string(120, 'd') + "/lib.jar";
+  writeFile(root / "bin" / "server" / "jvm.dll", std::string(70000, 'j'));
+  writeFile(root / "lib" / deep, "long");
+  writeFile(root / "release", "JAVA_VERSION=\"1.8.0_201\"\n");
+  fs::create_directories(root / "empty");
+
+  pack::RuntimeArchive archive = pack::packRuntimeDirectory(root);
+  fs::path gz = root.string() + ".tar.gz";
+  std::ofstream(gz, std::ios::binary)
+      .write(reinterpret_cast<const char*>(archive.gzip.data()), static_cast<std::streamsize>(archive.gzip.size()));
+  GzipFile input(gz.string());
+  CollectingTarget target;
+  ASSERT_TRUE(untarStream(input, target, static_cast<int64_t>(archive.tarSize)));
+  EXPECT_EQ(std::string(70000, 'j'), target.files["bin\\server\\jvm.dll"]);
+  EXPECT_EQ("long", target.files["lib/" + deep]) << "a long name travels in a GNU long-name record";
+  EXPECT_EQ(3u, target.files.size());
+  EXPECT_EQ(
+      (std::vector<std::string>{"bin\\", "bin\\server\\", "empty\\", "lib\\", "lib/" + std::string(120, 'd') + "/"}),
+      target.directories);
+  EXPECT_EQ(8u, archive.entries);
+  EXPECT_EQ(archive.gzip, pack::packRuntimeDirectory(root).gzip) << "the same directory gives the same bytes";
+  fs::remove_all(root);
+  fs::remove(gz);
+}
+
+} // namespace
+} // namespace lnx

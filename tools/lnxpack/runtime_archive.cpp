@@ -1,0 +1,161 @@
+#include "lnxpack/runtime_archive.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "lnxpack/tool_error.h"
+
+namespace lnx::pack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kBlock = 512;
+constexpr size_t kChunk = 1 << 16;
+
+// Feeds the tar stream through deflate with a gzip wrapper.
+class GzipWriter {
+public:
+  explicit GzipWriter(std::vector<uint8_t>& out) : out_(out) {
+    // 31: a gzip header and trailer around the deflate data; level 6 as gzip itself.
+    if (deflateInit2(&stream_, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+  }
+  ~GzipWriter() { deflateEnd(&stream_); }
+  GzipWriter(const GzipWriter&) = delete;
+  GzipWriter& operator=(const GzipWriter&) = delete;
+
+  void write(const char* data, size_t size) {
+    tarSize_ += size;
+    pump(data, size, Z_NO_FLUSH);
+  }
+  void finish() { pump(nullptr, 0, Z_FINISH); }
+  uint64_t tarSize() const { return tarSize_; }
+
+private:
+  void pump(const char* data, size_t size, int flush) {
+    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    stream_.avail_in = static_cast<uInt>(size);
+    std::array<uint8_t, kChunk> buffer;
+    int status;
+    do {
+      stream_.next_out = buffer.data();
+      stream_.avail_out = static_cast<uInt>(buffer.size());
+      status = deflate(&stream_, flush);
+      out_.insert(out_.end(), buffer.data(), buffer.data() + (buffer.size() - stream_.avail_out));
+    } while (stream_.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+  }
+
+  std::vector<uint8_t>& out_;
+  z_stream stream_{};
+  uint64_t tarSize_ = 0;
+};
+
+void putOctal(char* field, size_t width, uint64_t value) {
+  std::snprintf(field, width, "%0*llo", static_cast<int>(width - 1), static_cast<unsigned long long>(value));
+}
+
+std::array<char, kBlock> header(const std::string& name, char type, uint64_t size, bool executable) {
+  std::array<char, kBlock> block{};
+  std::memcpy(block.data(), name.data(), std::min<size_t>(name.size(), 100));
+  putOctal(&block[100], 8, type == '5' || executable ? 0755 : 0644);
+  putOctal(&block[108], 8, 0);
+  putOctal(&block[116], 8, 0);
+  putOctal(&block[124], 12, size);
+  putOctal(&block[136], 12, 0);
+  block[156] = type;
+  std::memcpy(&block[257], "ustar  ", 8); // the GNU magic and version
+  std::memset(&block[148], ' ', 8);
+  unsigned sum = 0;
+  for (char c : block)
+    sum += static_cast<unsigned char>(c);
+  std::snprintf(&block[148], 8, "%06o", sum);
+  block[155] = ' ';
+  return block;
+}
+
+class TarWriter {
+public:
+  explicit TarWriter(GzipWriter& gzip) : gzip_(gzip) {}
+
+  void entry(const std::string& name, char type, uint64_t size, bool executable) {
+    if (name.size() > 100) {
+      std::string data = name + '\0';
+      write(header("././@LongLink", 'L', data.size(), false));
+      gzip_.write(data.data(), data.size());
+      pad(data.size());
+    }
+    write(header(name, type, size, executable));
+  }
+  void data(const char* bytes, size_t size) { gzip_.write(bytes, size); }
+  void pad(uint64_t size) {
+    static const char zeros[kBlock] = {};
+    if (size % kBlock) gzip_.write(zeros, kBlock - size % kBlock);
+  }
+  void end() {
+    static const char zeros[2 * kBlock] = {};
+    gzip_.write(zeros, sizeof zeros);
+  }
+
+private:
+  void write(const std::array<char, kBlock>& block) { gzip_.write(block.data(), block.size()); }
+  GzipWriter& gzip_;
+};
+
+void addFile(TarWriter& tar, const fs::path& file, const std::string& name) {
+  std::ifstream in(file, std::ios::binary);
+  std::error_code error;
+  uint64_t size = fs::file_size(file, error);
+  if (!in || error) throw ToolError{file, "cannot read the file"};
+  fs::perms perms = fs::status(file).permissions();
+  tar.entry(name, '0', size, (perms & fs::perms::owner_exec) != fs::perms::none);
+  std::vector<char> chunk(kChunk);
+  uint64_t copied = 0;
+  while (copied < size) {
+    in.read(chunk.data(), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), size - copied)));
+    if (in.gcount() <= 0) throw ToolError{file, "the file changed while it was packed"};
+    tar.data(chunk.data(), static_cast<size_t>(in.gcount()));
+    copied += static_cast<uint64_t>(in.gcount());
+  }
+  tar.pad(size);
+}
+
+} // namespace
+
+RuntimeArchive packRuntimeDirectory(const fs::path& directory) {
+  std::error_code error;
+  if (!fs::is_directory(directory, error)) throw ToolError{directory, "not a directory"};
+  std::vector<fs::path> paths;
+  for (fs::recursive_directory_iterator it(directory, fs::directory_options::follow_directory_symlink, error), end;
+       !error && it != end; it.increment(error))
+    paths.push_back(it->path());
+  if (error) throw ToolError{directory, "cannot list the directory: " + error.message()};
+  std::sort(paths.begin(), paths.end());
+
+  RuntimeArchive archive;
+  GzipWriter gzip(archive.gzip);
+  TarWriter tar(gzip);
+  for (const fs::path& path : paths) {
+    std::string name = path.lexically_relative(directory).generic_string();
+    if (fs::is_directory(path)) {
+      tar.entry(name + "/", '5', 0, false);
+    } else if (fs::is_regular_file(path)) {
+      addFile(tar, path, name);
+    } else {
+      continue; // sockets, devices and dangling links have no place in a runtime
+    }
+    ++archive.entries;
+  }
+  tar.end();
+  gzip.finish();
+  archive.tarSize = gzip.tarSize();
+  return archive;
+}
+
+} // namespace lnx::pack

@@ -1,0 +1,24 @@
+#pragma once
+// A Java runtime directory packed as the launcher's "jre.tar.gz": a GNU tar stream (long
+// names in "././@LongLink" records) compressed with gzip, entries relative to the runtime's
+// own directory, in sorted order with fixed owners and times so that the same directory
+// gives the same bytes.
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace lnx::pack {
+
+// The name the launcher looks for in its extraction directory.
+inline constexpr char kRuntimeArchiveName[] = "jre.tar.gz";
+
+struct RuntimeArchive {
+  std::vector<uint8_t> gzip; // the archive as stored in the Payload
+  uint64_t tarSize = 0;      // the uncompressed tar stream, for configuration 151
+  size_t entries = 0;        // directories and files
+};
+
+// Throws ToolError naming the directory (or a file in it) that cannot be read.
+RuntimeArchive packRuntimeDirectory(const std::filesystem::path& directory);
+
+} // namespace lnx::pack
