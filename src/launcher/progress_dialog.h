@@ -15,8 +15,13 @@ void centerDialog(HWND window);
 // The dialog procedure of the progress dialog (resource 103).
 INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Shows the progress dialog, whose worker thread runs the work sequence. Returns when the
-// work sequence has returned; a canceled run ends the process here with exit code 0.
+// Shows the progress dialog. Its worker thread runs the work sequence, or with configuration
+// 155 (the dialog only hosts the runtime download) the download-or-locate flow. Returns when
+// that work has returned; a canceled run ends the process here with exit code 0.
 void runBehindProgressDialog();
+
+// Called by the worker when its work is done: the dialog ends and runBehindProgressDialog
+// returns.
+void endProgressDialog(HWND window);
 
 } // namespace lnx

@@ -12,6 +12,7 @@
 #include "log/log.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
+#include "runtime/runtime_download.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -27,15 +28,21 @@ constexpr DWORD kCancelWaitMs = 10000;
 
 HANDLE workerThread = nullptr;
 
+// Without a start-up dialog (155) the dialog is shown only for the runtime download.
+DWORD runDialogWork(HWND window) {
+  if (launcherState().noStartupDialog) return runtimeDownloadFlow(window);
+  runWorkSequence(window);
+  endProgressDialog(window);
+  return 0;
+}
+
 DWORD WINAPI runWorker(void* window) {
   try {
-    runWorkSequence(window);
+    return runDialogWork(static_cast<HWND>(window));
   } catch (...) {
     logError(L"work sequence ended by an exception");
     failWithMessageArgument(message::internalError, L"90");
   }
-  PostMessageW(static_cast<HWND>(window), kWorkDoneMessage, 0, 0);
-  return 0;
 }
 
 void initialiseDialog(HWND window) {
@@ -107,7 +114,7 @@ void runBehindProgressDialog() {
   if (result == -1 && !worker.valid()) {
     // No dialog, so no worker either: the run goes on without a window rather than not at all.
     logError(L"could not show the progress dialog %d", static_cast<int>(GetLastError()));
-    runWorkSequence(nullptr);
+    runDialogWork(nullptr);
     return;
   }
   // Canceled: the worker stops at its next checkpoint, which ends the process; a worker
@@ -115,5 +122,7 @@ void runBehindProgressDialog() {
   if (worker.valid() && !lastCheckpointPassed()) WaitForSingleObject(worker.get(), kCancelWaitMs);
   endCanceledRun();
 }
+
+void endProgressDialog(HWND window) { PostMessageW(window, kWorkDoneMessage, 0, 0); }
 
 } // namespace lnx

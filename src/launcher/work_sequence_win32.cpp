@@ -13,6 +13,7 @@
 #include "launcher/java_window_watcher.h"
 #include "launcher/launcher_state.h"
 #include "launcher/progress_bar.h"
+#include "launcher/progress_dialog.h"
 #include "launcher/startup_markers.h"
 #include "launcher/work_sequence.h"
 #include "log/error_report.h"
@@ -25,6 +26,7 @@
 #include "runtime/included_runtime.h"
 #include "runtime/jvm_home.h"
 #include "runtime/pack200.h"
+#include "runtime/runtime_download.h"
 #include "runtime/runtime_search.h"
 
 namespace lnx {
@@ -110,19 +112,26 @@ bool detectIncludedRuntime() {
   return included;
 }
 
-// Until the runtime choice and the download exist, a run without a runtime ends here, in a
-// window as on the console: said to the user, markers and extracted files removed, code 83.
-[[noreturn]] void abortWithoutRuntime(bool perProcessMarker) {
-  logError(L"No JRE found");
-  if (launcherState().quiet) {
+// No runtime was found: a quiet run downloads one when told to (157) or ends with exit code
+// 83; with a window the user chooses, locates or downloads one.
+void getRuntimeWithoutSearch(HWND window, bool perProcessMarker) {
+  LauncherState& state = launcherState();
+  if (state.quiet && getConfigInt(config::downloadWithoutAsking) != 0) {
+    std::fputs("No JRE found. Trying to download.\n", stdout);
+    std::fflush(stdout);
+    runtimeDownloadFlow(nullptr);
+  } else if (state.quiet) {
+    logError(L"No JRE found");
     std::fputs("No JRE found. Aborting.\n", stdout);
     std::fflush(stdout);
+    setStartupMarkers(false, perProcessMarker, true);
+    removeExtractionDirectory(); // nothing will use the extracted files
+    std::exit(83);               // a normal end, so that the log's exit handler runs
+  } else if (window) {
+    runtimeDownloadFlow(window);
   } else {
-    showErrorMessage(message::noRuntimeFound, L"32");
+    runBehindProgressDialog(); // the dialog is shown only for the download-or-locate flow
   }
-  setStartupMarkers(false, perProcessMarker, true);
-  removeExtractionDirectory(); // nothing will use the extracted files
-  std::exit(83);               // a normal end, so that the log's exit handler runs
 }
 
 // The Payload's own packed files, restored with the chosen runtime's unpacker.
@@ -180,7 +189,7 @@ int runWorkSequence(void* progressWindow) {
   bool perProcessMarker = window != nullptr;
   if (!state.runtimeIncluded) {
     setStartupMarkers(true, perProcessMarker, true);
-    if (state.manualRuntime || !LoadDLL(false, nullptr, false)) abortWithoutRuntime(perProcessMarker);
+    if (state.manualRuntime || !LoadDLL(false, nullptr, false)) getRuntimeWithoutSearch(window, perProcessMarker);
   } else if (preferInstalled) {
     setStartupMarkers(true, perProcessMarker, true);
     if (LoadDLL(false, nullptr, false))
