@@ -150,13 +150,15 @@ class DialogProbe:
               title_contains: Optional[str] = None, process: Optional[str] = None,
               pid: Optional[int] = None, any_window: bool = False,
               window_class: Optional[str] = None, minimize: bool = False,
-              watch_ms: Optional[int] = None, wait_seconds: int = 20) -> PendingReading:
+              watch_ms: Optional[int] = None, set_text: Optional[Tuple[int, str]] = None,
+              wait_seconds: int = 20) -> PendingReading:
         """Starts waiting for a dialog; a program started afterwards may show it.
         press: a button label ("&" mnemonics ignored); press_id: a control id such as
         IDOK (1), for dialogs whose labels depend on the language. window_class: wait for
         a top-level window of that class (any case, caption or none) instead of a dialog.
         After the reading and before the press, minimize minimises the window and
-        watch_ms pings it until it hides, is destroyed or that many ms have passed."""
+        watch_ms pings it until it hides, is destroyed or that many ms have passed;
+        set_text=(control id, text) then types into a control (found at any depth)."""
         arguments = ["--wait-seconds", str(wait_seconds)]
         for option, value in (("--press", press), ("--press-id", press_id),
                               ("--title-contains", title_contains), ("--process", process),
@@ -168,6 +170,8 @@ class DialogProbe:
             arguments.append("--any-window")
         if minimize:
             arguments.append("--minimize")
+        if set_text is not None:
+            arguments += ["--set-text", f"{set_text[0]}={set_text[1]}"]
         started = self._world.start(self._probe_path, *arguments)
         # Beyond the wait, time for reading, minimising, watching, pressing and waiting
         # for the close.

@@ -200,18 +200,3 @@ class TestErrorsOverTheDialog:
         assert box.message.startswith("The JVM could not be started.")
         assert result.returncode == 1
         assert leftovers(clean_temp) == []
-
-    def test_no_runtime_is_said_in_a_box_and_ends_with_83(self, wine, dialogs, launcher, lnxpack, tmp_setup_dir,
-                                                          clean_temp):
-        clear_markers(wine)
-        setup = interactive_setup(lnxpack, launcher, tmp_setup_dir)
-        with wine.start(setup, env=NO_JAVA) as run:
-            box = dialogs.read(process="setup.exe", press_id=1)
-            result = run.wait(timeout=30)
-
-        assert box.owner_class == PROGRESS_DIALOG_CLASS
-        assert box.message.startswith("No JVM could be found on your system.")
-        assert result.returncode == 83
-        assert "ERROR: No JRE found" in newest_log_text(clean_temp)
-        assert markers(wine) == {}
-        assert leftovers(clean_temp) == []

@@ -6,6 +6,7 @@
 #include "dialog_report.h"
 #include "probe_options.h"
 #include "window_facts.h"
+#include "control_text.h"
 #include "window_minimize.h"
 #include "window_search.h"
 #include "window_watch.h"
@@ -74,5 +75,9 @@ int wmain(int argc, wchar_t** argv) {
     probe::writeLine(std::string("minimized: ") + (probe::minimizeWindow(dialog) ? "1" : "0"));
   if (options->watchMs)
     probe::printWatchResult(probe::watchWindow(dialog, *options->watchMs));
+  if (options->setText && !probe::setControlText(dialog, options->setText->first, options->setText->second)) {
+    probe::writeErrorLine("dialogprobe: no control with id " + std::to_string(options->setText->first));
+    return probeNoSuchButton;
+  }
   return options->buttonToPress ? pressAndReport(dialog, *options->buttonToPress) : probeDone;
 }

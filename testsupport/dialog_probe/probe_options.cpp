@@ -10,7 +10,7 @@ namespace {
 const char usageText[] =
     "usage: dialogprobe [--wait-seconds N] [--pid N] [--process NAME.exe]\n"
     "                   [--title-contains TEXT] [--any-window | --class NAME]\n"
-    "                   [--minimize] [--watch-ms N]\n"
+    "                   [--minimize] [--watch-ms N] [--set-text ID=TEXT]\n"
     "                   [--press LABEL | --press-id ID] [--list]\n"
     "Waits for a visible top-level dialog (class #32770; with --any-window any\n"
     "captioned top-level window; with --class any window of that class, captioned\n"
@@ -67,6 +67,14 @@ std::optional<ProbeOptions> parseProbeOptions(int argc, wchar_t** argv) {
         options.watchMs = *count;
       else
         options.waitSeconds = static_cast<unsigned>(*count);
+    } else if (name == L"--set-text") {
+      std::wstring assignment = value;
+      size_t equals = assignment.find(L'=');
+      std::optional<unsigned long> id =
+          equals == std::wstring::npos ? std::nullopt : parseCount(assignment.substr(0, equals).c_str());
+      if (!id)
+        return usageError("--set-text needs ID=TEXT, got: " + toUtf8(value));
+      options.setText = std::make_pair(static_cast<long>(*id), assignment.substr(equals + 1));
     } else if (name == L"--process") {
       options.processName = value;
     } else if (name == L"--class") {

@@ -2,6 +2,7 @@
 // Command line of dialogprobe: which window to wait for and what to do with it.
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace probe {
 
@@ -21,6 +22,7 @@ struct ProbeOptions {
   bool anyWindowClass = false; // accept any captioned top-level window, not only dialogs
   std::wstring windowClass;    // accept windows of this class, captioned or not; empty: dialogs
   bool listOnly = false;       // print all visible top-level windows and stop
+  std::optional<std::pair<long, std::wstring>> setText; // control id and text, set before any press
   bool minimize = false;       // minimise the window after the report, as its title bar button does
   std::optional<unsigned long> watchMs; // after the report, watch the window answer for up to this long
 };
