@@ -132,6 +132,20 @@ class TestDownload:
         assert progress.item(1003).text.endswith("is downloading the Java(TM) Runtime Environment. Please wait.")
         assert result.returncode == 0, result.stderr
 
+    def test_without_a_start_up_dialog_the_progress_dialog_hosts_only_the_download(
+            self, wine, dialogs, runtimes, launcher, lnxpack, tmp_setup_dir, server, clean_temp):
+        server.serve(body=runtime_archive(runtimes, tmp_setup_dir / "served"))
+        setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir, noStartupDialog=True,
+                                 downloadLocation=server.url())
+        with wine.start(setup, env=NO_JAVA) as run:
+            choice = dialogs.read(process="setup.exe", title_contains="lanternix Wizard", press_id=DOWNLOAD)
+            result = run.wait(timeout=90)
+
+        assert choice.owner_class == PROGRESS_DIALOG_CLASS, "dialog 103 was shown for the flow"
+        assert result.returncode == 0, result.stderr
+        log = newest_log_text(clean_temp)
+        assert "download successful" in log and "calling main" in log
+
     @pytest.mark.parametrize("failure, logged", [
         ({"status": 404, "body": b"not here"}, "ERROR: the server answered with status 404"),
         ({"body": b"x" * 1000, "announce_extra": 5000}, "ERROR: the download ended after 1000 of 6000 bytes"),

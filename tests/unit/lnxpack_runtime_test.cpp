@@ -68,5 +68,23 @@ TEST(LnxpackRuntime, TheLaunchersReaderGetsBackEveryFileAndDirectory) {
   fs::remove(gz);
 }
 
+TEST(LnxpackRuntime, TheCheckSaysWhatTheLauncherWouldMakeOfAnArchive) {
+  fs::path root = fs::path(::testing::TempDir()) / "lnxpack_runtime_check";
+  fs::remove_all(root);
+  writeFile(root / "bin" / "java.exe", std::string(200000, 'x'));
+  pack::RuntimeArchive archive = pack::packRuntimeDirectory(root);
+
+  pack::RuntimeArchiveCheck whole = pack::checkRuntimeArchive(archive.gzip);
+  EXPECT_TRUE(whole.extractsCleanly) << whole.problem;
+  EXPECT_EQ(1u, whole.files);
+  EXPECT_EQ(1u, whole.directories);
+
+  std::vector<uint8_t> cut(archive.gzip.begin(), archive.gzip.begin() + archive.gzip.size() / 2);
+  pack::RuntimeArchiveCheck truncated = pack::checkRuntimeArchive(cut);
+  EXPECT_FALSE(truncated.extractsCleanly);
+  EXPECT_FALSE(truncated.problem.empty());
+  fs::remove_all(root);
+}
+
 } // namespace
 } // namespace lnx

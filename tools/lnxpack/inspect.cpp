@@ -29,8 +29,7 @@ uint64_t coveredEnd(uint32_t payloadStart, const PayloadHeader& header) {
          static_cast<uint64_t>(std::max<int64_t>(header.coveredLength, 0));
 }
 
-std::string checksumVerdict(const std::vector<uint8_t>& image, uint32_t payloadStart,
-                            const PayloadHeader& header) {
+std::string checksumVerdict(const std::vector<uint8_t>& image, uint32_t payloadStart, const PayloadHeader& header) {
   if (!header.magicOk) return verdict::kWrongMagic;
   if (header.checksumFlag == 0) return verdict::kNotStored;
   uint64_t end = coveredEnd(payloadStart, header);
@@ -65,8 +64,7 @@ void readFileRecords(RecordReader& reader, uint64_t imageSize, InspectReport& re
     FileRecord record{names[i], reader.readLong(), reader.position()};
     uint64_t stored = static_cast<uint64_t>(std::max<int64_t>(record.size, 0));
     if (stored > imageSize - record.dataOffset)
-      throw PayloadReadError{L"the record of " + narrowToWide(record.name) +
-                             L" runs past the end of the file"};
+      throw PayloadReadError{L"the record of " + narrowToWide(record.name) + L" runs past the end of the file"};
     report.files.push_back(record);
     reader.seek(record.dataOffset + stored);
   }
@@ -76,6 +74,17 @@ void readFileRecords(RecordReader& reader, uint64_t imageSize, InspectReport& re
   uint64_t dataEnd = std::min<uint64_t>(coveredEnd(*report.payloadStart, *report.header), imageSize);
   end.javaDataLength = dataEnd > end.position ? dataEnd - end.position : 0;
   report.recordsEnd = end;
+}
+
+void checkBundledRuntime(const std::vector<uint8_t>& image, InspectReport& report) {
+  for (const FileRecord& file : report.files) {
+    if (file.name != kRuntimeArchiveName || file.size <= 0) continue;
+    std::vector<uint8_t> archive(image.begin() + static_cast<std::ptrdiff_t>(file.dataOffset),
+                                 image.begin() + static_cast<std::ptrdiff_t>(file.dataOffset + file.size));
+    for (uint8_t& byte : archive)
+      byte ^= payload::kFileMask;
+    report.runtime = checkRuntimeArchive(archive);
+  }
 }
 
 } // namespace
@@ -95,6 +104,7 @@ InspectReport inspectSetup(const std::vector<uint8_t>& image, const std::filesys
     reader.seek(*report.payloadStart);
     report.tables = readTables(reader, [&locale] { return locale; });
     readFileRecords(reader, image.size(), report);
+    checkBundledRuntime(image, report);
   } catch (const PayloadReadError& error) {
     report.error = error.text;
   }

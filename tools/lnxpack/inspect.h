@@ -2,6 +2,8 @@
 // Reads a setup file back the way the launcher does and gathers what it finds.
 #include <cstdint>
 #include <filesystem>
+
+#include "lnxpack/runtime_archive.h"
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,7 +49,8 @@ struct InspectReport {
   std::optional<PayloadTables> tables;
   std::vector<FileRecord> files;
   std::optional<RecordsEnd> recordsEnd;
-  std::optional<std::wstring> error; // the reader's text, e.g. "Internal Error: readInt"
+  std::optional<RuntimeArchiveCheck> runtime; // an included "jre.tar.gz", read as the launcher would
+  std::optional<std::wstring> error;          // the reader's text, e.g. "Internal Error: readInt"
 };
 
 // Inspects the setup file's bytes. Localised sets whose names are prefixes of locale are

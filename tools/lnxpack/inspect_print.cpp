@@ -53,9 +53,8 @@ public:
   }
   void heading(const std::string& title, size_t count) { out_ << '\n' << title << " (" << count << ")\n"; }
   void entry(int id, const std::string& name, size_t nameWidth, const std::string& value) {
-    out_ << "  " << std::right << std::setw(6) << id << "  " << std::left
-         << std::setw(static_cast<int>(nameWidth)) << name << (nameWidth ? "  " : "") << printable(value)
-         << '\n';
+    out_ << "  " << std::right << std::setw(6) << id << "  " << std::left << std::setw(static_cast<int>(nameWidth))
+         << name << (nameWidth ? "  " : "") << printable(value) << '\n';
   }
   std::ostream& out() { return out_; }
 
@@ -74,12 +73,13 @@ void printTables(const PayloadTables& tables, TextPrinter& printer) {
     printer.entry(id, info ? info->name : "-", nameWidth, payloadNarrowToUtf8(value));
   }
   printer.heading("messages", tables.messages.size());
-  for (const auto& [id, text] : tables.messages) printer.entry(id, "", 0, wideToUtf8(text));
+  for (const auto& [id, text] : tables.messages)
+    printer.entry(id, "", 0, wideToUtf8(text));
   printer.heading("localised sets", tables.localisedSets.size());
   for (const LocalisedSet& set : tables.localisedSets) {
-    printer.out() << "  \"" << payloadNarrowToUtf8(set.locale) << "\" (" << set.entries.size()
-                  << " entries)\n";
-    for (const auto& [id, text] : set.entries) printer.entry(id, "", 0, wideToUtf8(text));
+    printer.out() << "  \"" << payloadNarrowToUtf8(set.locale) << "\" (" << set.entries.size() << " entries)\n";
+    for (const auto& [id, text] : set.entries)
+      printer.entry(id, "", 0, wideToUtf8(text));
   }
 }
 
@@ -89,31 +89,35 @@ void printRecords(const InspectReport& report, TextPrinter& printer) {
     printer.out() << "  " << std::right << std::setw(12) << "size" << std::setw(14) << "data offset"
                   << "  name\n";
   for (const FileRecord& file : report.files)
-    printer.out() << "  " << std::right << std::setw(12) << file.size << std::setw(14) << file.dataOffset
-                  << "  " << printable(payloadNarrowToUtf8(file.name)) << '\n';
+    printer.out() << "  " << std::right << std::setw(12) << file.size << std::setw(14) << file.dataOffset << "  "
+                  << printable(payloadNarrowToUtf8(file.name)) << '\n';
   if (!report.recordsEnd) return;
   const RecordsEnd& end = *report.recordsEnd;
   printer.out() << '\n';
   std::string where = payloadOffset(end.position, *report.payloadStart);
   if (end.unextractedPosition != 0)
     printer.field("unextracted position", std::to_string(end.unextractedPosition) +
-                                              " (absolute file offset, as the launcher records it; " + where +
-                                              ")");
+                                              " (absolute file offset, as the launcher records it; " + where + ")");
   else
     printer.field("unextracted position",
                   "0 (the launcher records 0 without included files; the records end at " + where + ")");
   printer.field("java-side data", std::to_string(end.javaDataLength) + " bytes");
+  if (!report.runtime) return;
+  const RuntimeArchiveCheck& runtime = *report.runtime;
+  printer.field("bundled runtime", std::to_string(runtime.files) + " files, " + std::to_string(runtime.directories) +
+                                       " directories, " + std::to_string(runtime.tarBytes) +
+                                       " bytes read up to the end blocks");
+  printer.field("runtime extraction", runtime.extractsCleanly ? "extracts cleanly" : "would fail: " + runtime.problem);
 }
 
 } // namespace
 
-void printReportText(const InspectReport& report, const std::filesystem::path& file,
-                     const std::string& locale, std::ostream& out) {
+void printReportText(const InspectReport& report, const std::filesystem::path& file, const std::string& locale,
+                     std::ostream& out) {
   TextPrinter printer(out);
   printer.field("setup file", file.string());
-  printer.field("PE sections",
-                std::to_string(report.sectionCount) +
-                    (report.lastSectionEndsLast ? "" : " (the last section header does not end last!)"));
+  printer.field("PE sections", std::to_string(report.sectionCount) +
+                                   (report.lastSectionEndsLast ? "" : " (the last section header does not end last!)"));
   if (!report.payloadStart) return;
   uint32_t start = *report.payloadStart;
   printer.field("payload start", std::to_string(start) + " (" + hex(start) + ")");
@@ -127,15 +131,14 @@ void printReportText(const InspectReport& report, const std::filesystem::path& f
   }
   if (!report.tables) return;
   const PayloadTables& tables = *report.tables;
-  printer.field("tables end",
-                std::to_string(tables.tablesEnd) + " (" + payloadOffset(tables.tablesEnd, start) + ")");
+  printer.field("tables end", std::to_string(tables.tablesEnd) + " (" + payloadOffset(tables.tablesEnd, start) + ")");
   printer.field("locale", locale.empty() ? "none (only sets with an empty name apply)" : locale);
   printTables(tables, printer);
   printRecords(report, printer);
 }
 
-void printReportJson(const InspectReport& report, const std::filesystem::path& file,
-                     const std::string& locale, std::ostream& out) {
+void printReportJson(const InspectReport& report, const std::filesystem::path& file, const std::string& locale,
+                     std::ostream& out) {
   Json json;
   json["file"] = file.string();
   json["sectionCount"] = report.sectionCount;
@@ -156,24 +159,31 @@ void printReportJson(const InspectReport& report, const std::filesystem::path& f
     for (const auto& [id, value] : tables.configValues)
       config[std::to_string(id)] = payloadNarrowToUtf8(value);
     Json& messages = json["messages"] = Json::object();
-    for (const auto& [id, text] : tables.messages) messages[std::to_string(id)] = wideToUtf8(text);
+    for (const auto& [id, text] : tables.messages)
+      messages[std::to_string(id)] = wideToUtf8(text);
     Json& sets = json["localisedSets"] = Json::array();
     for (const LocalisedSet& set : tables.localisedSets) {
       Json entries = Json::object();
-      for (const auto& [id, text] : set.entries) entries[std::to_string(id)] = wideToUtf8(text);
+      for (const auto& [id, text] : set.entries)
+        entries[std::to_string(id)] = wideToUtf8(text);
       sets.push_back({{"locale", payloadNarrowToUtf8(set.locale)}, {"messages", entries}});
     }
     Json& files = json["files"] = Json::array();
     for (const FileRecord& record : report.files)
-      files.push_back({{"name", payloadNarrowToUtf8(record.name)},
-                       {"size", record.size},
-                       {"dataOffset", record.dataOffset}});
+      files.push_back(
+          {{"name", payloadNarrowToUtf8(record.name)}, {"size", record.size}, {"dataOffset", record.dataOffset}});
   }
   if (report.recordsEnd) {
     json["unextractedPosition"] = report.recordsEnd->unextractedPosition;
     json["recordsEndPayloadOffset"] = report.recordsEnd->position - *report.payloadStart;
     json["javaDataLength"] = report.recordsEnd->javaDataLength;
   }
+  if (report.runtime)
+    json["runtime"] = {{"files", report.runtime->files},
+                       {"directories", report.runtime->directories},
+                       {"bytesRead", report.runtime->tarBytes},
+                       {"extractsCleanly", report.runtime->extractsCleanly},
+                       {"problem", report.runtime->problem}};
   if (report.error) json["error"] = wideToUtf8(*report.error);
   // Unpaired surrogates in a message must not stop the output.
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "lnxpack/tool_error.h"
+#include "log/log.h"
+#include "runtime/tar_reader.h"
 
 namespace lnx::pack {
 
@@ -126,7 +128,92 @@ void addFile(TarWriter& tar, const fs::path& file, const std::string& name) {
   tar.pad(size);
 }
 
+// The archive's bytes through inflate, as zlib's gzip reader would hand them out.
+class GzipBytes : public GzipInput {
+public:
+  explicit GzipBytes(const std::vector<uint8_t>& gzip) {
+    stream_.next_in = const_cast<Bytef*>(gzip.data());
+    stream_.avail_in = static_cast<uInt>(gzip.size());
+    ok_ = inflateInit2(&stream_, 31) == Z_OK;
+  }
+  ~GzipBytes() override { inflateEnd(&stream_); }
+  GzipBytes(const GzipBytes&) = delete;
+  GzipBytes& operator=(const GzipBytes&) = delete;
+
+  int read(void* buffer, unsigned length) override {
+    if (!ok_) return -1;
+    stream_.next_out = static_cast<Bytef*>(buffer);
+    stream_.avail_out = length;
+    while (stream_.avail_out > 0 && !ended_) {
+      int status = inflate(&stream_, Z_NO_FLUSH);
+      if (status == Z_STREAM_END)
+        ended_ = true;
+      else if (status != Z_OK)
+        return -1;
+      if (status == Z_OK && stream_.avail_in == 0 && stream_.avail_out > 0) return -1; // cut short
+    }
+    return static_cast<int>(length - stream_.avail_out);
+  }
+  bool skip(int64_t count) override {
+    std::vector<char> scratch(kChunk);
+    while (count > 0) {
+      int got = read(scratch.data(), static_cast<unsigned>(std::min<int64_t>(count, kChunk)));
+      if (got < 0) return false;
+      if (got == 0) return true; // as gzseek, a skip past the end stops there
+      count -= got;
+    }
+    return true;
+  }
+  int64_t position() override { return static_cast<int64_t>(stream_.total_out); }
+  bool atEnd() override { return ended_; }
+
+private:
+  z_stream stream_{};
+  bool ok_ = false;
+  bool ended_ = false;
+};
+
+class CountingTarget : public TarTarget {
+public:
+  explicit CountingTarget(RuntimeArchiveCheck& check) : check_(check) {}
+  void createDirectory(const std::string&) override { ++check_.directories; }
+  std::unique_ptr<TarFileWriter> createFile(const std::string&) override {
+    ++check_.files;
+    return std::make_unique<Discard>();
+  }
+  void setProgress(int) override {}
+  uint32_t tickCount() override { return 0; }
+
+private:
+  struct Discard : TarFileWriter {
+    size_t write(const char*, size_t count) override { return count; }
+    bool failed() override { return false; }
+  };
+  RuntimeArchiveCheck& check_;
+};
+
+std::wstring* firstProblem = nullptr; // the log sink of the check below
+
+void recordProblem(LineKind kind, const std::wstring& line) {
+  if (kind == LineKind::Error && firstProblem && firstProblem->empty()) *firstProblem = line;
+}
+
 } // namespace
+
+RuntimeArchiveCheck checkRuntimeArchive(const std::vector<uint8_t>& gzip) {
+  RuntimeArchiveCheck check;
+  std::wstring problem;
+  firstProblem = &problem;
+  setLogSink(recordProblem);
+  GzipBytes input(gzip);
+  CountingTarget target(check);
+  check.extractsCleanly = untarStream(input, target, 0);
+  setLogSink(nullptr);
+  firstProblem = nullptr;
+  check.tarBytes = static_cast<uint64_t>(input.position());
+  check.problem.assign(problem.begin(), problem.end()); // the reader's texts are ASCII
+  return check;
+}
 
 RuntimeArchive packRuntimeDirectory(const fs::path& directory) {
   std::error_code error;

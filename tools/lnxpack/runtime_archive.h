@@ -5,6 +5,7 @@
 // gives the same bytes.
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace lnx::pack {
@@ -20,5 +21,15 @@ struct RuntimeArchive {
 
 // Throws ToolError naming the directory (or a file in it) that cannot be read.
 RuntimeArchive packRuntimeDirectory(const std::filesystem::path& directory);
+
+// What the launcher's own reader makes of an archive, without writing anything.
+struct RuntimeArchiveCheck {
+  size_t directories = 0;
+  size_t files = 0;
+  uint64_t tarBytes = 0; // uncompressed bytes read up to the end blocks
+  bool extractsCleanly = false;
+  std::string problem; // the reader's first error line, when it would fail
+};
+RuntimeArchiveCheck checkRuntimeArchive(const std::vector<uint8_t>& gzip);
 
 } // namespace lnx::pack
