@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lnxpack/runtime_archive.h"
+#include "memory_tar_target.h"
 #include "runtime/gzip_file.h"
 #include "runtime/tar_reader.h"
 
@@ -13,26 +14,6 @@ namespace lnx {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CollectingTarget : TarTarget {
-  std::map<std::string, std::string> files;
-  std::vector<std::string> directories;
-  struct Writer : TarFileWriter {
-    std::string& content;
-    explicit Writer(std::string& target) : content(target) {}
-    size_t write(const char* data, size_t count) override {
-      content.append(data, count);
-      return count;
-    }
-    bool failed() override { return false; }
-  };
-  void createDirectory(const std::string& name) override { directories.push_back(name); }
-  std::unique_ptr<TarFileWriter> createFile(const std::string& name) override {
-    return std::make_unique<Writer>(files[name]);
-  }
-  void setProgress(int) override {}
-  uint32_t tickCount() override { return 0; }
-};
 
 void writeFile(const fs::path& path, const std::string& content) {
   fs::create_directories(path.parent_path());
@@ -54,7 +35,7 @@ TEST(LnxpackRuntime, TheLaunchersReaderGetsBackEveryFileAndDirectory) {
   std::ofstream(gz, std::ios::binary)
       .write(reinterpret_cast<const char*>(archive.gzip.data()), static_cast<std::streamsize>(archive.gzip.size()));
   GzipFile input(gz.string());
-  CollectingTarget target;
+  test::MemoryTarTarget target;
   ASSERT_TRUE(untarStream(input, target, static_cast<int64_t>(archive.tarSize)));
   EXPECT_EQ(std::string(70000, 'j'), target.files["bin\\server\\jvm.dll"]);
   EXPECT_EQ("long", target.files["lib/" + deep]) << "a long name travels in a GNU long-name record";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_tar_target.h"
 #include "runtime/gzip_file.h"
 #include "runtime/tar_reader.h"
 #include "test_log_capture.h"
@@ -57,32 +58,9 @@ struct MemoryInput : GzipInput {
   bool atEnd() override { return at == bytes.size(); }
 };
 
-struct MemoryTarget : TarTarget {
-  std::vector<std::string> directories;
-  std::map<std::string, std::string> files;
-  std::vector<int> progress;
-  uint32_t ticks = 0;
-
-  struct Writer : TarFileWriter {
-    std::string& content;
-    explicit Writer(std::string& target) : content(target) {}
-    size_t write(const char* data, size_t count) override {
-      content.append(data, count);
-      return count;
-    }
-    bool failed() override { return false; }
-  };
-  void createDirectory(const std::string& name) override { directories.push_back(name); }
-  std::unique_ptr<TarFileWriter> createFile(const std::string& name) override {
-    return std::make_unique<Writer>(files[name]);
-  }
-  void setProgress(int position) override { progress.push_back(position); }
-  uint32_t tickCount() override { return ticks += 100; }
-};
-
 struct Untarred {
   bool result;
-  MemoryTarget target;
+  test::MemoryTarTarget target;
   std::wstring log;
 };
 
@@ -191,7 +169,7 @@ TEST(TarReader, ReadsAGzipFileThroughZlib) {
   gzclose(out);
   GzipFile input(path);
   ASSERT_TRUE(input.isOpen());
-  MemoryTarget target;
+  test::MemoryTarTarget target;
   EXPECT_TRUE(untarStream(input, target, static_cast<int64_t>(tar.size())));
   EXPECT_EQ(std::string(100000, 'b'), target.files["d\\big.bin"]);
   std::remove(path.c_str());
