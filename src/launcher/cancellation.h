@@ -6,7 +6,6 @@ namespace lnx {
 
 // Called by the dialog when the user cancels.
 void requestCancel();
-bool cancelRequested();
 
 // A checkpoint of the worker: ends the canceled run here (exit code 0), else returns.
 void stopIfCanceled();

@@ -20,7 +20,6 @@ std::atomic<bool> ending{false};
 } // namespace
 
 void requestCancel() { canceled = true; }
-bool cancelRequested() { return canceled; }
 
 void stopIfCanceled() {
   if (canceled) endCanceledRun();

@@ -27,6 +27,7 @@
 #include "runtime/jvm_home.h"
 #include "runtime/pack200.h"
 #include "runtime/runtime_download.h"
+#include "runtime/runtime_names.h"
 #include "runtime/runtime_search.h"
 
 namespace lnx {
@@ -95,12 +96,12 @@ void extractOrFail(HWND window) {
 bool detectIncludedRuntime() {
   const LauncherState& state = launcherState();
   logPrint(L"Current working dir: %S", currentDirectory());
-  std::string archive = fullPathOf("jre.tar.gz");
+  std::string archive = fullPathOf(kRuntimeArchiveName);
   logPrint(L"Full JRE path: %S", archive);
   bool included = pathExists(archive);
   if (state.languageRestart && !state.restartFilesMissing && !included) {
     logPrint(L"Checking restart JRE: %S", archive);
-    std::string extracted = fullPathOf("jre");
+    std::string extracted = fullPathOf(kRuntimeDirectoryName);
     logPrint(L"Checking extracted JRE: %S", extracted);
     included = pathExists(extracted);
   }

@@ -11,14 +11,12 @@
 #include "payload/tables.h"
 #include "runtime/pack200.h"
 #include "runtime/runtime_archive.h"
+#include "runtime/runtime_names.h"
 #include "runtime/runtime_search.h"
 
 namespace lnx {
 
 namespace {
-
-const char kArchive[] = "jre.tar.gz";
-const char kRuntimeDirectory[] = "jre";
 
 DWORD extractionMs = 0; // written before the progress thread starts
 std::atomic<bool> unpackingDone{false};
@@ -47,19 +45,19 @@ void startUnpackProgress(HWND progressWindow) {
 bool prepareIncludedRuntime(HWND progressWindow) {
   DWORD started = GetTickCount();
   logPrint(L"extracting JRE");
-  if (!CreateDirectoryA(kRuntimeDirectory, nullptr)) logError(L"Could not create JRE dir");
+  if (!CreateDirectoryA(kRuntimeDirectoryName, nullptr)) logError(L"Could not create JRE dir");
   int64_t expectedSize = std::atoll(getConfigCopy(config::jreUncompressedSize).c_str());
-  if (!untarGz(kArchive, kRuntimeDirectory, progressWindow, expectedSize)) {
+  if (!untarGz(kRuntimeArchiveName, kRuntimeDirectoryName, progressWindow, expectedSize)) {
     logError(L"Could not untar JRE");
     failWithText(L"The bundled JRE is corrupted. If you downloaded the setup file please download it again.");
   }
-  DeleteFileA(kArchive);
+  DeleteFileA(kRuntimeArchiveName);
   extractionMs = GetTickCount() - started;
   if (getConfigInt(config::jrePacked) != 0) {
     logPrint(L"JRE is packed");
     if (progressWindow) startUnpackProgress(progressWindow);
-    unpackJreDirectory(kRuntimeDirectory);
-    unpackJreDirectory(std::string(kRuntimeDirectory) + "\\jre");
+    unpackJreDirectory(kRuntimeDirectoryName);
+    unpackJreDirectory(std::string(kRuntimeDirectoryName) + "\\jre");
     unpackingDone = true;
   }
   return useIncludedRuntime();
@@ -67,7 +65,7 @@ bool prepareIncludedRuntime(HWND progressWindow) {
 
 bool useIncludedRuntime() {
   char fullPath[6000];
-  std::string directory = _fullpath(fullPath, kRuntimeDirectory, sizeof fullPath) ? fullPath : kRuntimeDirectory;
+  std::string directory = _fullpath(fullPath, kRuntimeDirectoryName, sizeof fullPath) ? fullPath : kRuntimeDirectoryName;
   logPrint(L"JRE dir: %S", directory);
   if (LoadDLL(false, &directory, false)) return true;
   logError(L"Could not load bundled JRE. Trying to find another JRE.");

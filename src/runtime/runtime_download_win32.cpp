@@ -15,13 +15,13 @@
 #include "payload/tables.h"
 #include "runtime/runtime_choice.h"
 #include "runtime/runtime_choice_text.h"
+#include "runtime/runtime_names.h"
 #include "win32/procedure.h"
 
 namespace lnx {
 
 namespace {
 
-const char kArchive[] = "jre.tar.gz";
 const wchar_t kUserAgent[] = L"lanternix download agent";
 constexpr int kAttempts = 3;
 constexpr int kLengthTries = 20;
@@ -170,7 +170,7 @@ void downloadRuntime(HWND dialog, const std::wstring& location) {
   }
   if (!loadWinInet()) failWithMessage(message::winInetMissing);
   int attempt = 1;
-  while (!downloadFile(dialog, location, kArchive)) {
+  while (!downloadFile(dialog, location, kRuntimeArchiveName)) {
     Sleep(1000);
     logError(L"Retry JRE download");
     if (++attempt > kAttempts) failWithMessage(message::downloadFailed);

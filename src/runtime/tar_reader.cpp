@@ -85,15 +85,18 @@ private:
 
   // The entry's name and size after any GNU long-name and pax records in front of its header.
   bool readNameRecords(uint64_t& size, std::string& name) {
-    std::string longName;
+    std::string longNameText;
     PaxRecords pax;
     for (;;) {
       char type = header_[kTypeOffset];
       if (type != 'L' && type != 'x') break;
       std::string data;
-      if (!readData(size, type == 'L' ? kTarNameBuffer - 1 : kPaxDataLimit, data)) return false;
-      if (type == 'L') {
-        longName = data.substr(0, strnlen(data.c_str(), data.size()));
+      bool longName = type == 'L';
+      if (!readData(size, longName ? kTarNameBuffer - 1 : kPaxDataLimit,
+                    longName ? L"long file name too long" : L"pax header too long", data))
+        return false;
+      if (longName) {
+        longNameText = data.substr(0, strnlen(data.c_str(), data.size()));
       } else if (!parsePaxRecords(data, pax)) {
         logError(L"bad pax header");
         return false;
@@ -104,8 +107,8 @@ private:
     if (pax.hasSize) size = pax.size;
     if (!pax.path.empty()) {
       name = pax.path;
-    } else if (!longName.empty()) {
-      name = longName; // used as read, with its "/" separators
+    } else if (!longNameText.empty()) {
+      name = longNameText; // used as read, with its "/" separators
     } else {
       name = fieldText(header_ + kNameOffset, kNameLength);
       // Only the POSIX magic carries a prefix field; GNU archives use those bytes otherwise.
@@ -118,9 +121,9 @@ private:
     return true;
   }
 
-  bool readData(uint64_t size, uint64_t limit, std::string& data) {
+  bool readData(uint64_t size, uint64_t limit, const wchar_t* tooLong, std::string& data) {
     if (size > limit) {
-      logError(L"long file name too long");
+      logError(tooLong);
       return false;
     }
     data.assign(static_cast<size_t>(size), '\0');

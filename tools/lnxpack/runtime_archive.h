@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/runtime_names.h"
+
 namespace lnx::pack {
 
-// The name the launcher looks for in its extraction directory.
-inline constexpr char kRuntimeArchiveName[] = "jre.tar.gz";
 
 struct RuntimeArchive {
   std::vector<uint8_t> gzip; // the archive as stored in the Payload
