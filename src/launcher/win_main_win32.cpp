@@ -2,6 +2,8 @@
 // the Payload tables, then the work sequence.
 #include <windows.h>
 
+#include "cleanup/reboot.h"
+#include "cleanup/temp_cleanup.h"
 #include "instance/single_instance.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher_state.h"
@@ -59,7 +61,10 @@ int launcherMain(HINSTANCE instance, const char* commandTail) {
   preloadSystemDlls();
 
   StartModes modes = detectStartModes(commandTail);
-  if (modes.reboot) return 0; // the reboot operation lives with the cleanup modes
+  if (modes.reboot) {
+    rebootAfterDelay();
+    return 0;
+  }
 
   LauncherState& state = launcherState();
   state.quiet = false;
@@ -76,7 +81,7 @@ int launcherMain(HINSTANCE instance, const char* commandTail) {
 
   ArgumentList args;
   splitCommandLine(GetCommandLineW(), args);
-  if (modes.tempCleanup && args.size() >= 3) return 0; // the temp-cleanup mode lives with the cleanup modes
+  if (modes.tempCleanup && args.size() >= 3) return runWindel(args[2]);
 
   processStartOptions(instance, args);
   LauncherOptions options = applyLauncherOptions(args);

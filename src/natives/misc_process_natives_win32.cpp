@@ -9,6 +9,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/running_processes.h"
+#include "win32/privileges.h"
 #include "win32/top_level_windows.h"
 #include "win32/unique_handle.h"
 

@@ -8,6 +8,7 @@
 #include "natives/environment_block.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
+#include "win32/privileges.h"
 #include "win32/procedure.h"
 #include "win32/unique_handle.h"
 

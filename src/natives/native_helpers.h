@@ -28,10 +28,6 @@ jstring newJavaString(JNIEnv* env, std::wstring_view text);
 // the class or the array cannot be had.
 jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<jstring>& strings);
 
-// Enables or disables one privilege of the process token for the rest of the process's
-// life. False when the token cannot be opened or adjusted, or does not hold the privilege.
-bool enablePrivilege(const wchar_t* privilegeName, bool enable);
-
 // SHChangeNotify and ShellExecuteW of shell32.dll, loaded once both are found.
 using ShChangeNotifyFunction = void(__stdcall*)(long eventId, unsigned flags, const void* item1, const void* item2);
 using ShellExecuteWFunction = void*(__stdcall*)(void* window, const wchar_t* verb, const wchar_t* file,

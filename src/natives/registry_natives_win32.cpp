@@ -11,6 +11,7 @@
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/registry_values.h"
+#include "win32/privileges.h"
 #include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
