@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "cleanup/reboot.h"
 #include "natives/environment_block.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
-#include "win32/privileges.h"
 #include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
@@ -30,7 +30,7 @@ static_assert(sizeof(MEMORYSTATUSEX) == kMemoryStatusBytes, "the record the syst
 extern "C" {
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_reboot0(JNIEnv*, jclass) {
-  if (lnx::enablePrivilege(L"SeShutdownPrivilege", true)) ExitWindowsEx(EWX_REBOOT, 0);
+  lnx::rebootNow();
 }
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_reboot0, 8);
 

@@ -11,13 +11,13 @@
   windows_temp_dir the prefix's Windows TEMP as a Unix path (where the launcher logs)
   clean_logs, clean_temp
                    that TEMP without earlier logs (and extraction directories)
-  launcher, lnxpack, dialogprobe, langprobe, msgboxdemo
+  launcher, lnxpack, dialogprobe, langprobe, msgboxdemo, holder
                    paths of the built artifacts; a test needing a missing one is skipped
   runtimes         RuntimeMaker (runtimes.py): make(directory, version, ...) lays out a
                    Java runtime from the built stand-ins; skipped when they are not built
 
-Artifact paths come from LNX_LAUNCHER, LNX_PACK, LNX_DIALOGPROBE, LNX_LANGPROBE and
-LNX_MSGBOXDEMO (set by ctest), else from the default build folders; the stand-in runtime
+Artifact paths come from LNX_LAUNCHER, LNX_PACK, LNX_DIALOGPROBE, LNX_LANGPROBE,
+LNX_MSGBOXDEMO and LNX_HOLDER (set by ctest), else from the default build folders; the stand-in runtime
 from LNX_STANDIN_DIR (its 32-bit programs) and LNX_STANDIN_JVM64 (the 64-bit jvm.dll).
 """
 
@@ -40,6 +40,7 @@ DEFAULT_ARTIFACTS = {
     "LNX_DIALOGPROBE": WIN32_BUILD / "testsupport" / "dialogprobe.exe",
     "LNX_LANGPROBE": WIN32_BUILD / "testsupport" / "langprobe.exe",
     "LNX_MSGBOXDEMO": WIN32_BUILD / "testsupport" / "msgboxdemo.exe",
+    "LNX_HOLDER": WIN32_BUILD / "testsupport" / "holder.exe",
 }
 
 
@@ -87,6 +88,11 @@ def langprobe() -> pathlib.Path:
 @pytest.fixture
 def msgboxdemo() -> pathlib.Path:
     return _artifact("LNX_MSGBOXDEMO")
+
+
+@pytest.fixture
+def holder() -> pathlib.Path:
+    return _artifact("LNX_HOLDER")
 
 
 @pytest.fixture

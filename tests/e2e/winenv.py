@@ -51,6 +51,14 @@ class BackgroundProgram:
     def running(self) -> bool:
         return self._process.poll() is None
 
+    def peek_stdout(self) -> str:
+        """What the program has written to standard output so far."""
+        at = self._stdout.tell()
+        try:
+            return _read_output(self._stdout)
+        finally:
+            self._stdout.seek(at)
+
     def wait(self, timeout: float = 60) -> WineResult:
         try:
             returncode = self._process.wait(timeout=timeout)

@@ -11,6 +11,7 @@
 #include "jni_fake/fake_jvm.h"
 #include "native_test.h"
 #include "natives/native_helpers.h"
+#include "win32/privileges.h"
 
 namespace lnx {
 namespace {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "temp_cleanup_start.h"
+
 namespace standin {
 
 namespace {
@@ -46,11 +48,33 @@ void JavaSide::runMain() {
     Sleep(switches_.mainMs);
     report_.recordCall(numberEvent("mainRan", switches_.mainMs));
   }
+  if (switches_.tempCleanup)
+    report_.recordCall(startTempCleanup(tempCleanupInputs()));
   if (switches_.exitCode) {
     // The report is already on disk; the process ends inside main, as System.exit would.
     report_.recordCall(numberEvent("exitProcess", *switches_.exitCode));
     ExitProcess(*switches_.exitCode);
   }
+}
+
+// What the Java side knows after main: the launcher's properties and the WinDel field.
+TempCleanupInputs JavaSide::tempCleanupInputs() const {
+  jnifake::JsonValue report = report_.snapshot();
+  TempCleanupInputs inputs;
+  if (const jnifake::JsonValue* options = report.find(u"options")) {
+    for (const jnifake::JsonValue& option : options->items()) {
+      const std::u16string& text = option.asText();
+      for (auto [prefix, value] : {std::pair{std::u16string(u"-Dmorva.tempDir="), &inputs.tempDir},
+                                   std::pair{std::u16string(u"-Dmorva.semaphoreName="), &inputs.semaphoreName}})
+        if (text.rfind(prefix, 0) == 0)
+          value->assign(text.begin() + prefix.size(), text.end());
+    }
+  }
+  if (const jnifake::JsonValue* fields = report.find(u"staticFields"))
+    if (const jnifake::JsonValue* executable = fields->find(u"com/morva/runtime/util/WinDel.externalExecutable"))
+      if (executable->kind() == jnifake::JsonValue::Kind::text)
+        inputs.executable.assign(executable->asText().begin(), executable->asText().end());
+  return inputs;
 }
 
 void JavaSide::finish() {

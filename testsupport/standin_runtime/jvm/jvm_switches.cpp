@@ -53,6 +53,7 @@ JvmSwitches readJvmSwitches(std::string& problem) {
   switches.windowAfterMs = numberSwitch(L"LNX_JVM_WINDOW_AFTER_MS", problem);
   switches.windowForMs = numberSwitch(L"LNX_JVM_WINDOW_FOR_MS", problem).value_or(0);
   switches.mainMs = numberSwitch(L"LNX_JVM_MAIN_MS", problem).value_or(0);
+  switches.tempCleanup = environmentValue(L"LNX_JVM_TEMP_CLEANUP") == L"1";
   return switches;
 }
 

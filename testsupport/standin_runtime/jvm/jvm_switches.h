@@ -13,6 +13,8 @@
 //                                  open until it has been shown for ms, as a user works in it
 //   LNX_JVM_MAIN_MS=<ms>           main runs that long before it returns (or ends the process),
 //                                  after setting the marker and starting the window
+//   LNX_JVM_TEMP_CLEANUP=1         after main, the Java side lists the TempDir and starts the
+//                                  launcher in its temp-cleanup mode (WinDel's work)
 #include <optional>
 #include <string>
 
@@ -28,6 +30,7 @@ struct JvmSwitches {
   std::optional<unsigned long> windowAfterMs;
   unsigned long windowForMs = 0;
   unsigned long mainMs = 0;
+  bool tempCleanup = false;
 };
 
 // The switches of this process's environment; a number that is not one is a problem,

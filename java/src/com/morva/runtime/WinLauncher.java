@@ -1,5 +1,8 @@
 package com.morva.runtime;
 
+import java.io.File;
+import java.io.IOException;
+
 import com.lanternix.runtime.installer.platform.win32.Common;
 import com.lanternix.runtime.installer.platform.win32.FolderInfo;
 import com.lanternix.runtime.installer.platform.win32.Registry;
@@ -26,6 +29,17 @@ public final class WinLauncher {
             callHarmlessNatives();
         } else {
             System.out.println("natives not bound");
+        }
+        removeTempDirAfterExit();
+    }
+
+    private static void removeTempDirAfterExit() {
+        try {
+            File list = WinDel.removeTempDirAfterExit();
+            System.out.println(list == null ? "no temp cleanup: the launcher gave no temp dir or executable"
+                    : "temp cleanup list: " + list);
+        } catch (IOException | RuntimeException e) {
+            System.out.println("temp cleanup not started: " + e);
         }
     }
 

@@ -1,0 +1,37 @@
+// Holds a file open (sharing only reading) or a named semaphore for a while, as an
+// installer that is still running does, so that tests can see what waits for it:
+//   holder.exe file <path> <milliseconds>
+//   holder.exe semaphore <name> <milliseconds>
+// Prints "held" once it holds the object; exit code 0, 2 for bad arguments, 3 when the
+// object could not be had.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: holder.exe file|semaphore <path or name> <milliseconds>\n");
+    return 2;
+  }
+  std::wstring kind = argv[1];
+  wchar_t* end = nullptr;
+  unsigned long milliseconds = std::wcstoul(argv[3], &end, 10);
+  if (*end != L'\0' || (kind != L"file" && kind != L"semaphore")) {
+    std::fprintf(stderr, "holder.exe: bad arguments\n");
+    return 2;
+  }
+  HANDLE held = kind == L"file" ? CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr)
+                                : CreateSemaphoreW(nullptr, 1, 1, argv[2]);
+  if (held == nullptr || held == INVALID_HANDLE_VALUE) {
+    std::fprintf(stderr, "holder.exe: cannot hold it (error %lu)\n", GetLastError());
+    return 3;
+  }
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(milliseconds);
+  CloseHandle(held);
+  return 0;
+}
