@@ -1,4 +1,4 @@
-// One real VM for the whole program (a process can create only one).
+// The launcher's calls into a created VM, against the machine's own VM.
 #include <gtest/gtest.h>
 #include <jni.h>
 
@@ -9,12 +9,16 @@
 #include "jvm/java_vm_calls.h"
 #include "natives/binding_table.h"
 #include "natives/native_registration.h"
+#include "real_vm.h"
 #include "test_log_capture.h"
 
 namespace lnx {
+
+JNIEnv* test::realVm = nullptr;
+
 namespace {
 
-JNIEnv* env = nullptr;
+JNIEnv*& env = test::realVm;
 
 void neverCalled() {}
 
