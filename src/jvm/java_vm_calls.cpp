@@ -47,6 +47,7 @@ void passSplashConfig(JNIEnv* env, const SplashConfig& splash) {
   jmethodID init = env->GetStaticMethodID(launcher, "initAwtSplashConfig", kSplashSignature);
   if (!init) {
     logError(L"could not find method for splash properties");
+    env->DeleteLocalRef(launcher);
     return;
   }
   jstring texts[4] = {env->NewStringUTF(splash.line1Text.c_str()), env->NewStringUTF(splash.line1Colour.c_str()),
@@ -56,6 +57,7 @@ void passSplashConfig(JNIEnv* env, const SplashConfig& splash) {
                             splash.line2[0], splash.line2[1], texts[3], splash.line2[2], splash.line2[3]);
   for (jstring text : texts)
     if (text) env->DeleteLocalRef(text);
+  env->DeleteLocalRef(launcher);
 }
 
 bool initFromLauncher(JNIEnv* env, jboolean value) {
@@ -82,20 +84,17 @@ void setExternalExecutable(JNIEnv* env, const std::wstring& modulePath) {
     return;
   }
   jfieldID field = env->GetStaticFieldID(winDel, "externalExecutable", "Ljava/lang/String;");
-  if (!field) {
+  jstring value = nullptr;
+  if (!field)
     logError(L"did not find WinDel field");
-    return;
-  }
-  if (modulePath.empty()) {
+  else if (modulePath.empty())
     logError(L"could not get module name for WinDel");
-    return;
-  }
-  jstring value = newJavaString(env, modulePath);
-  if (!value) {
+  else if (!(value = newJavaString(env, modulePath)))
     logError(L"could not create string for WinDel");
-    return;
-  }
-  env->SetStaticObjectField(winDel, field, value);
+  else
+    env->SetStaticObjectField(winDel, field, value);
+  env->DeleteLocalRef(value);
+  env->DeleteLocalRef(winDel);
 }
 
 void setModuleNameProperty(JNIEnv* env, const std::wstring& longModulePath) {
@@ -108,16 +107,21 @@ void setModuleNameProperty(JNIEnv* env, const std::wstring& longModulePath) {
       env->GetStaticMethodID(system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
   if (!setProperty) {
     logError(L"could not get method for module name init");
+    env->DeleteLocalRef(system);
     return;
   }
+  // After a failed allocation only the exception functions may be called.
   jstring value = newJavaString(env, longModulePath);
-  jstring key = env->NewStringUTF("morva.moduleName");
+  jstring key = value ? env->NewStringUTF("morva.moduleName") : nullptr;
   if (!value || !key) {
     logError(L"could not create string for init module name");
-    return;
+  } else {
+    logPrint(L"setting morva.moduleName to %s", longModulePath);
+    env->DeleteLocalRef(env->CallStaticObjectMethod(system, setProperty, key, value));
   }
-  logPrint(L"setting morva.moduleName to %s", longModulePath);
-  env->CallStaticObjectMethod(system, setProperty, key, value);
+  env->DeleteLocalRef(key);
+  env->DeleteLocalRef(value);
+  env->DeleteLocalRef(system);
 }
 
 MainOutcome callMain(JNIEnv* env, const std::string& launcherClass, const std::vector<std::wstring>& parameters) {
@@ -152,20 +156,32 @@ MainOutcome callMain(JNIEnv* env, const std::string& launcherClass, const std::v
   return checkJavaException(env, true) ? MainOutcome::Returned : MainOutcome::Threw;
 }
 
+namespace {
+
+// toString of the throwable's own class (a String method ID called on a Throwable would
+// run String's code on an object that is no string); empty when that fails too.
+std::wstring throwableText(JNIEnv* env, jthrowable exception) {
+  jclass exceptionClass = env->GetObjectClass(exception);
+  jmethodID toString = exceptionClass ? env->GetMethodID(exceptionClass, "toString", "()Ljava/lang/String;") : nullptr;
+  jstring text = toString ? static_cast<jstring>(env->CallObjectMethod(exception, toString)) : nullptr;
+  std::wstring shown = env->ExceptionCheck() ? std::wstring() : javaStringText(env, text);
+  env->ExceptionClear();
+  env->DeleteLocalRef(text);
+  env->DeleteLocalRef(exceptionClass);
+  return shown;
+}
+
+} // namespace
+
 bool checkJavaException(JNIEnv* env, bool describe) {
   jthrowable exception = env->ExceptionOccurred();
   if (!exception) return true;
   logError(L"an exception occurred");
-  // toString of the exception's own class: a String method ID called on a Throwable would
-  // run String's code on an object that is no string.
-  jclass exceptionClass = env->GetObjectClass(exception);
-  jmethodID toString = exceptionClass ? env->GetMethodID(exceptionClass, "toString", "()Ljava/lang/String;") : nullptr;
-  if (toString) {
-    jstring text = static_cast<jstring>(env->CallObjectMethod(exception, toString));
-    logError(L"%s", javaStringText(env, text));
-  }
+  // While it is pending JNI allows only the exception functions: describing it clears it.
   if (describe) env->ExceptionDescribe();
   env->ExceptionClear();
+  logError(L"%s", throwableText(env, exception));
+  env->DeleteLocalRef(exception);
   return false;
 }
 

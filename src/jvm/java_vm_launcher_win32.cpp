@@ -19,6 +19,7 @@
 #include "payload/extraction.h"
 #include "payload/tables.h"
 #include "runtime/jvm_loading.h"
+#include "win32/environment.h"
 
 namespace lnx {
 
@@ -32,12 +33,6 @@ using RegisterNativesFn = bool (*)(JNIEnv*, HMODULE, void (*)(const wchar_t*, in
 
 void reportRegistrationError(const wchar_t* format, int argument) { logError(format, argument); }
 
-std::string environmentValue(const char* name, size_t limit) {
-  std::vector<char> value(limit);
-  DWORD length = GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
-  return length > 0 && length < value.size() ? std::string(value.data(), length) : std::string();
-}
-
 std::vector<std::string> systemProperties() {
   const LauncherState& state = launcherState();
   SystemPropertyInputs inputs;
@@ -48,7 +43,7 @@ std::vector<std::string> systemProperties() {
   inputs.tempDir = state.extractionDir;
   bool notExtracted = state.languageRestart && !state.restartFilesMissing;
   inputs.unextractedPosition = notExtracted ? -1 : static_cast<int>(getUnextractedPosition());
-  inputs.path = environmentValue("PATH", 12000);
+  inputs.path = environmentVariable("PATH").value_or(""); // the option is cut to its limit later
   if (GetEnvironmentVariableA("MANPATH", nullptr, 0) == 0) inputs.consoleCodePage = GetConsoleOutputCP();
   return launcherSystemProperties(inputs);
 }
@@ -123,10 +118,15 @@ void registerHelperNatives(JNIEnv* env) {
     logError(L"did not find register natives in helper dll");
     return;
   }
-  if (!initFromLauncher(env, JNI_TRUE)) return;
+  // A step that fails leaves its Java error pending; main must not start with it.
+  bool initialised = initFromLauncher(env, JNI_TRUE);
+  checkJavaException(env, false);
+  if (!initialised) return;
   if (!registerNatives(env, self, reportRegistrationError)) {
     logError(L"registering helper dll failed");
+    checkJavaException(env, false);
     initFromLauncher(env, JNI_FALSE);
+    checkJavaException(env, false);
   }
 }
 
@@ -145,11 +145,17 @@ bool launchJava(const ArgumentList& args, bool destroyAfterMain) {
     return false;
   }
   logPrint(L"JVM created");
-  if (getConfigInt(config::awtSplash) != 0) passSplashConfig(createdEnv, splashConfig());
+  // The steps before main are not fatal: each one's Java error is logged and cleared.
+  if (getConfigInt(config::awtSplash) != 0) {
+    passSplashConfig(createdEnv, splashConfig());
+    checkJavaException(createdEnv, false);
+  }
   bool installerFamily = launcherState().launcherFamily == 'i';
   if (installerFamily) registerHelperNatives(createdEnv);
   setExternalExecutable(createdEnv, executablePath());
+  checkJavaException(createdEnv, false);
   setModuleNameProperty(createdEnv, longModuleFileName());
+  checkJavaException(createdEnv, false);
 
   std::string launcherClass =
       installerFamily ? "com/lanternix/runtime/launcher/WinLauncher" : "com/morva/runtime/WinLauncher";

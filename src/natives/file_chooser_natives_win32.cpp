@@ -150,7 +150,7 @@ ComPointer<IShellItemArray> chosenItems(IFileDialog* dialog, bool save) {
 jobjectArray chosenPaths(JNIEnv* env, IShellItemArray* items) {
   DWORD count = 0;
   items->GetCount(&count);
-  std::vector<jstring> paths(count, nullptr);
+  std::vector<std::optional<std::wstring>> paths(count);
   for (DWORD index = 0; index < count; ++index) {
     IShellItem* item = nullptr;
     if (FAILED(items->GetItemAt(index, &item))) continue;
@@ -158,7 +158,7 @@ jobjectArray chosenPaths(JNIEnv* env, IShellItemArray* items) {
     wchar_t* path = nullptr;
     if (FAILED(chosen.get()->GetDisplayName(kFileSystemPath, &path))) continue;
     UniqueHandle<CoTaskTextTraits> ownedPath(path);
-    if (ownedPath.valid()) paths[index] = newJavaString(env, ownedPath.get());
+    if (ownedPath.valid()) paths[index] = std::wstring(ownedPath.get());
   }
   return newJavaStringArray(env, paths);
 }

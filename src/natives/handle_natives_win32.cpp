@@ -134,10 +134,8 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Ha
       lnx::addWhenNamedFile(entry, duplicateObject, queryObject, files);
   std::fflush(stdout);
 
-  std::vector<jstring> names;
-  for (const std::wstring& name : files.names)
-    names.push_back(lnx::newJavaString(env, name));
-  jobjectArray nameArray = lnx::newJavaStringArray(env, names);
+  jobjectArray nameArray =
+      lnx::newJavaStringArray(env, std::vector<std::optional<std::wstring>>(files.names.begin(), files.names.end()));
   jintArray valueArray = env->NewIntArray(static_cast<jsize>(files.values.size()));
   jclass objectClass = env->FindClass("java/lang/Object");
   jobjectArray result = nameArray && valueArray && objectClass ? env->NewObjectArray(2, objectClass, nullptr) : nullptr;

@@ -82,10 +82,7 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_ge
   std::vector<std::wstring> texts = lnx::processTextsByImagePath();
   if (texts.empty()) texts = lnx::processTextsBySnapshot();
   if (texts.empty()) return nullptr;
-  std::vector<jstring> strings;
-  for (const std::wstring& text : texts)
-    strings.push_back(lnx::newJavaString(env, text));
-  return lnx::newJavaStringArray(env, strings);
+  return lnx::newJavaStringArray(env, std::vector<std::optional<std::wstring>>(texts.begin(), texts.end()));
 }
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getRunningModules0, 12);
 

@@ -36,10 +36,9 @@ LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_reboo
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getEnvVarPairs0(JNIEnv* env, jclass) {
   wchar_t* block = GetEnvironmentStringsW();
-  std::vector<jstring> entries;
+  std::vector<std::optional<std::wstring>> entries;
   for (const std::u16string& entry : lnx::environmentEntries(reinterpret_cast<const char16_t*>(block)))
-    entries.push_back(
-        lnx::newJavaString(env, std::wstring_view(reinterpret_cast<const wchar_t*>(entry.data()), entry.size())));
+    entries.emplace_back(std::wstring(entry.begin(), entry.end()));
   if (block) FreeEnvironmentStringsW(block);
   return lnx::newJavaStringArray(env, entries);
 }

@@ -11,7 +11,8 @@
 namespace lnx {
 
 // The string's characters, embedded NULs included (a Win32 call sees the text up to the
-// first of them); nothing for a null string.
+// first of them); nothing for a null string, and nothing (the VM's error cleared) when the
+// VM cannot hand out the characters.
 std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string);
 
 // The text for a Win32 call: null for no string.
@@ -24,9 +25,11 @@ std::optional<std::vector<std::optional<std::wstring>>> javaStringArrayToWide(JN
 // A new Java string of the UTF-16 text; null when the VM cannot create it.
 jstring newJavaString(JNIEnv* env, std::wstring_view text);
 
-// A new String array holding the strings in order (null ones as null elements); null when
-// the class or the array cannot be had.
-jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<jstring>& strings);
+// A new String array of the texts in order (nothing as a null element). Each string is
+// created, stored and its local reference deleted in turn, so any number of texts holds at
+// most three references. Null, with no exception left pending, when the VM cannot create
+// the class, the array or a string.
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::optional<std::wstring>>& texts);
 
 // SHChangeNotify and ShellExecuteW of shell32.dll, loaded once both are found.
 using ShChangeNotifyFunction = void(__stdcall*)(long eventId, unsigned flags, const void* item1, const void* item2);

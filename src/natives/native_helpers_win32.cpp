@@ -21,8 +21,10 @@ std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string) {
     return std::nullopt;
   jsize length = env->GetStringLength(string);
   const jchar* characters = env->GetStringChars(string, nullptr);
-  if (!characters)
-    return std::wstring();
+  if (!characters) {
+    env->ExceptionClear();
+    return std::nullopt;
+  }
   std::wstring text(reinterpret_cast<const wchar_t*>(characters), static_cast<size_t>(length));
   env->ReleaseStringChars(string, characters);
   return text;
@@ -44,15 +46,25 @@ jstring newJavaString(JNIEnv* env, std::wstring_view text) {
   return env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size()));
 }
 
-jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<jstring>& strings) {
+jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::optional<std::wstring>>& texts) {
   jclass stringClass = env->FindClass("java/lang/String");
-  if (!stringClass)
-    return nullptr;
-  jobjectArray array = env->NewObjectArray(static_cast<jsize>(strings.size()), stringClass, nullptr);
+  jobjectArray array =
+      stringClass ? env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass, nullptr) : nullptr;
+  env->DeleteLocalRef(stringClass);
+  for (size_t index = 0; array && index < texts.size(); ++index) {
+    if (!texts[index])
+      continue;
+    jstring element = newJavaString(env, *texts[index]);
+    if (!element) {
+      env->DeleteLocalRef(array);
+      array = nullptr;
+      break;
+    }
+    env->SetObjectArrayElement(array, static_cast<jsize>(index), element);
+    env->DeleteLocalRef(element);
+  }
   if (!array)
-    return nullptr;
-  for (size_t index = 0; index < strings.size(); ++index)
-    env->SetObjectArrayElement(array, static_cast<jsize>(index), strings[index]);
+    env->ExceptionClear();
   return array;
 }
 

@@ -23,11 +23,14 @@ bool registerClass(JNIEnv* env, const NativeClassEntry& entry, NativeFunctionLoo
     void* function = lookup(context, decoratedExportName(entry.classPath, method.name, method.argumentBytes));
     if (!function) {
       report((L"did not find " + wide(undecoratedName(entry.classPath, method.name))).c_str(), 0);
+      env->DeleteLocalRef(javaClass);
       return false;
     }
     records.push_back({const_cast<char*>(method.name), const_cast<char*>(method.descriptor), function});
   }
   jint result = env->RegisterNatives(javaClass, records.data(), static_cast<jint>(records.size()));
+  // Bound methods stay bound without the reference; 15 of them would outgrow a local frame.
+  env->DeleteLocalRef(javaClass);
   if (result != 0) {
     report((L"register " + wide(entry.classPath) + L" failed %d").c_str(), static_cast<int>(result));
     return false;

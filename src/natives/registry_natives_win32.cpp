@@ -105,13 +105,10 @@ jobject valueObject(JNIEnv* env, DWORD type, const uint8_t* data, DWORD size) {
     return newObject(env, "java/lang/Integer", "(I)V", number);
   }
   case REG_MULTI_SZ: {
-    std::vector<jstring> strings;
-    for (const std::u16string& text : registryTexts(data, size)) {
-      strings.push_back(javaString(env, text));
-      if (!strings.back())
-        return nullptr;
-    }
-    return newJavaStringArray(env, strings);
+    std::vector<std::optional<std::wstring>> texts;
+    for (const std::u16string& text : registryTexts(data, size))
+      texts.emplace_back(std::wstring(text.begin(), text.end()));
+    return newJavaStringArray(env, texts);
   }
   default:
     return nullptr;
@@ -205,7 +202,7 @@ jobjectArray enumerateNames(JNIEnv* env, jint rootCode, jstring keyPath, jint vi
   RegistryKey key = openRegistryKey(env, rootCode, keyPath, view, KeyMode::read);
   if (!key.valid())
     return nullptr;
-  std::vector<jstring> names;
+  std::vector<std::optional<std::wstring>> names;
   for (DWORD index = 0;; ++index) {
     wchar_t name[kNameBufferUnits];
     wchar_t className[kNameBufferUnits];
@@ -221,9 +218,7 @@ jobjectArray enumerateNames(JNIEnv* env, jint rootCode, jstring keyPath, jint vi
       break;
     if (result != ERROR_SUCCESS)
       continue;
-    jstring text = javaString(env, std::u16string(reinterpret_cast<const char16_t*>(name), nameUnits));
-    if (text)
-      names.push_back(text);
+    names.emplace_back(std::wstring(name, nameUnits));
   }
   return newJavaStringArray(env, names);
 }

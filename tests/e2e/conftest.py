@@ -21,6 +21,7 @@ LNX_MSGBOXDEMO and LNX_HOLDER (set by ctest), else from the default build folder
 from LNX_STANDIN_DIR (its 32-bit programs) and LNX_STANDIN_JVM64 (the 64-bit jvm.dll).
 """
 
+import json
 import os
 import pathlib
 import re
@@ -100,11 +101,38 @@ def dialogs(wine, dialogprobe) -> DialogProbe:
     return DialogProbe(wine, dialogprobe)
 
 
-@pytest.fixture
-def tmp_setup_dir(wine, request) -> pathlib.Path:
+def _test_folder(world: WineWorld, request) -> pathlib.Path:
     # Parametrised ids hold brackets and quotes: keep the folder a plain Windows name.
     name = re.sub(r"[^A-Za-z0-9_.-]", "_", request.node.name)[:80]
-    directory = wine.drive_c / "lnxtests" / name
+    return world.drive_c / "lnxtests" / name
+
+
+def pytest_configure(config):
+    config.addinivalue_line("markers", "jni_misuse_allowed: the test drives the stand-in VM into misuse on purpose")
+
+
+@pytest.fixture(autouse=True)
+def _jni_used_as_a_real_vm_allows(_wine_world, request):
+    """After each test, every stand-in VM report in its folder shows no JNI use that a
+    real VM with -Xcheck:jni would complain of (calls with an exception pending, local
+    frames over their capacity, invalid references) and no unsupported function."""
+    yield
+    if request.node.get_closest_marker("jni_misuse_allowed"):
+        return
+    folder = _test_folder(_wine_world, request)
+    for path in folder.rglob("*.json") if folder.is_dir() else []:
+        try:
+            report = json.loads(path.read_text(encoding="utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            continue
+        if isinstance(report, dict) and "calls" in report:
+            misuse = report.get("invalid", []) + report.get("unsupported", [])
+            assert misuse == [], f"{path}: {misuse}"
+
+
+@pytest.fixture
+def tmp_setup_dir(wine, request) -> pathlib.Path:
+    directory = _test_folder(wine, request)
     shutil.rmtree(directory, ignore_errors=True)
     directory.mkdir(parents=True)
     return directory

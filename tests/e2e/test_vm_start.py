@@ -124,6 +124,9 @@ class TestQuietStart:
         log = newest_log_text(clean_logs)
         assert "ERROR: could not load class com/lanternix/runtime/installer/platform/win32/Misc" in log
         assert "ERROR: registering helper dll failed" in log
+        # The class's error is logged and cleared before main, which then runs as usual.
+        assert "ERROR: java.lang.NoClassDefFoundError: com/lanternix/runtime/installer/platform/win32/Misc" in log
+        assert "could not call main" not in log
 
 
 class TestFailures:

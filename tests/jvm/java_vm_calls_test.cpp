@@ -51,7 +51,9 @@ std::wstring staticString(const char* className, const char* field) {
 std::wstring systemProperty(const char* key) {
   jclass system = env->FindClass("java/lang/System");
   jmethodID get = env->GetStaticMethodID(system, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;");
-  return javaStringText(env, static_cast<jstring>(env->CallStaticObjectMethod(system, get, env->NewStringUTF(key))));
+  auto value = static_cast<jstring>(env->CallStaticObjectMethod(system, get, env->NewStringUTF(key)));
+  EXPECT_FALSE(env->ExceptionCheck());
+  return javaStringText(env, value);
 }
 
 TEST(RegisterNatives, EveryClassAndDescriptorIsAcceptedByARealVm) {
@@ -74,11 +76,14 @@ TEST(RegisterNatives, MissingExportStopsAtItsClass) {
 
 TEST(JavaVmCalls, WinDelFieldAndModuleNameProperty) {
   setExternalExecutable(env, L"C:\\setup\\s\u00e9tup.exe");
+  EXPECT_FALSE(env->ExceptionCheck());
   EXPECT_EQ(L"C:\\setup\\s\u00e9tup.exe", staticString("com/morva/runtime/util/WinDel", "externalExecutable"));
   setModuleNameProperty(env, L"C:\\Program Files\\setup.exe");
+  EXPECT_FALSE(env->ExceptionCheck());
   EXPECT_EQ(L"C:\\Program Files\\setup.exe", systemProperty("morva.moduleName"));
   // The natives bound here are stand-ins that must never run: main has to see them unbound.
   EXPECT_TRUE(initFromLauncher(env, JNI_FALSE));
+  EXPECT_FALSE(env->ExceptionCheck());
 }
 
 TEST(JavaVmCalls, MainOfBothFamiliesRunsAndMissingClassIsReported) {
@@ -103,12 +108,23 @@ TEST(JavaVmCalls, PendingExceptionIsLoggedWithItsTextAndCleared) {
 } // namespace
 } // namespace lnx
 
+// Each test in a local frame of its own: the main thread's frame would outgrow its
+// capacity over the whole program.
+class LocalFramePerTest : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { lnx::test::realVm->PushLocalFrame(32); }
+  void OnTestEnd(const ::testing::TestInfo&) override { lnx::test::realVm->PopLocalFrame(nullptr); }
+};
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   std::string classPath = std::string("-Djava.class.path=") + LNX_RUNTIME_JAR;
-  JavaVMOption options[2] = {{const_cast<char*>(classPath.c_str()), nullptr}, {const_cast<char*>("-Xrs"), nullptr}};
-  JavaVMInitArgs args{JNI_VERSION_1_8, 2, options, JNI_FALSE};
+  // -Xcheck:jni reports every JNI misuse as a warning; ctest fails the run on any.
+  JavaVMOption options[3] = {{const_cast<char*>(classPath.c_str()), nullptr},
+                             {const_cast<char*>("-Xrs"), nullptr},
+                             {const_cast<char*>("-Xcheck:jni"), nullptr}};
+  JavaVMInitArgs args{JNI_VERSION_1_8, 3, options, JNI_FALSE};
   JavaVM* vm = nullptr;
-  if (JNI_CreateJavaVM(&vm, reinterpret_cast<void**>(&lnx::env), &args) != JNI_OK) return 2;
+  if (JNI_CreateJavaVM(&vm, reinterpret_cast<void**>(&lnx::test::realVm), &args) != JNI_OK) return 2;
+  ::testing::UnitTest::GetInstance()->listeners().Append(new LocalFramePerTest);
   return RUN_ALL_TESTS(); // the VM is left to the process's end, like the launcher's
 }

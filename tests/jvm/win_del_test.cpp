@@ -34,7 +34,10 @@ jobject fileList(const std::vector<std::string>& paths) {
   jclass fileClass = vm()->FindClass("java/io/File");
   jmethodID newFile = vm()->GetMethodID(fileClass, "<init>", "(Ljava/lang/String;)V");
   jmethodID add = vm()->GetMethodID(listClass, "add", "(Ljava/lang/Object;)Z");
-  for (const std::string& path : paths) vm()->CallBooleanMethod(list, add, vm()->NewObject(fileClass, newFile, text(path)));
+  for (const std::string& path : paths) {
+    vm()->CallBooleanMethod(list, add, vm()->NewObject(fileClass, newFile, text(path)));
+    EXPECT_FALSE(vm()->ExceptionCheck());
+  }
   return list;
 }
 
@@ -72,7 +75,8 @@ struct TempFolder {
 
 std::wstring wide(const fs::path& path) { return path.wstring(); }
 
-void writeList(const fs::path& list, const char* mode, const char* question, const std::vector<std::string>& files,
+// True when the Java side threw (the exception stays pending).
+bool writeList(const fs::path& list, const char* mode, const char* question, const std::vector<std::string>& files,
                const std::vector<std::string>& directories) {
   jclass winDel = vm()->FindClass(kWinDel);
   jmethodID write = vm()->GetStaticMethodID(
@@ -82,15 +86,18 @@ void writeList(const fs::path& list, const char* mode, const char* question, con
   jclass fileClass = vm()->FindClass("java/io/File");
   jobject listFile = vm()->NewObject(fileClass, vm()->GetMethodID(fileClass, "<init>", "(Ljava/lang/String;)V"),
                                      text(list.string()));
+  jobject fileObjects = fileList(files);
+  jobject directoryObjects = fileList(directories);
   vm()->CallStaticVoidMethod(winDel, write, listFile, text("Local\\k0"), text(mode), text(question),
-                             text("Failed."), fileList(files), fileList(directories));
+                             text("Failed."), fileObjects, directoryObjects);
+  return vm()->ExceptionCheck();
 }
 
 TEST(WinDelList, TheLauncherReadsSectionsAndMessagesAsTheJavaSideWroteThem) {
   TempFolder folder;
   fs::path list = folder.path / "list.txt";
-  writeList(list, "reboot_deletion", "Restart?\n\nNow", {"C:\\t\\a.txt", "C:\\t\\d\xc3\xa9j\xc3\xa0.txt"}, {"C:\\t"});
-  ASSERT_FALSE(vm()->ExceptionCheck());
+  ASSERT_FALSE(writeList(list, "reboot_deletion", "Restart?\n\nNow", {"C:\\t\\a.txt", "C:\\t\\d\xc3\xa9j\xc3\xa0.txt"},
+                         {"C:\\t"}));
   std::vector<std::wstring> lines = readList(list);
   Recorder recorder;
   WindelOutcome outcome = runDeletionPasses(lines, recorder);
@@ -102,15 +109,14 @@ TEST(WinDelList, TheLauncherReadsSectionsAndMessagesAsTheJavaSideWroteThem) {
   EXPECT_TRUE(outcome.rebootDeletion);
 
   // Without a mode no message block follows, so the paths stay paths.
-  writeList(list, "", "ignored", {"C:\\t\\a.txt"}, {});
+  ASSERT_FALSE(writeList(list, "", "ignored", {"C:\\t\\a.txt"}, {}));
   lines = readList(list);
   Recorder noMode;
   runDeletionPasses(lines, noMode);
   EXPECT_EQ((std::vector<std::wstring>{L"wait Local\\k0", L"file C:\\t\\a.txt"}), noMode.steps);
 
   // A message line the reader would take for the block's end is refused.
-  writeList(list, "force_reboot", "EOSMARKER inside", {}, {});
-  EXPECT_TRUE(vm()->ExceptionCheck());
+  EXPECT_TRUE(writeList(list, "force_reboot", "EOSMARKER inside", {}, {}));
   vm()->ExceptionClear();
 }
 
@@ -118,12 +124,14 @@ void setProperty(const char* key, const std::string& value) {
   jclass system = vm()->FindClass("java/lang/System");
   jmethodID set = vm()->GetStaticMethodID(system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
   vm()->CallStaticObjectMethod(system, set, text(key), text(value));
+  EXPECT_FALSE(vm()->ExceptionCheck());
 }
 
 void clearProperty(const char* key) {
   jclass system = vm()->FindClass("java/lang/System");
   jmethodID clear = vm()->GetStaticMethodID(system, "clearProperty", "(Ljava/lang/String;)Ljava/lang/String;");
   vm()->CallStaticObjectMethod(system, clear, text(key));
+  EXPECT_FALSE(vm()->ExceptionCheck());
 }
 
 TEST(WinDelList, AfterMainTheTempDirTreeIsListedAndTheCleanupCopyStarted) {
@@ -144,15 +152,19 @@ TEST(WinDelList, AfterMainTheTempDirTreeIsListedAndTheCleanupCopyStarted) {
   setProperty("morva.tempDir", tempDir.string());
   setProperty("morva.semaphoreName", "Local\\c:_setup.exe0");
   setExternalExecutable(vm(), wide(copy));
+  ASSERT_FALSE(vm()->ExceptionCheck());
   jclass winDel = vm()->FindClass(kWinDel);
   jobject list = vm()->CallStaticObjectMethod(winDel, vm()->GetStaticMethodID(winDel, "removeTempDirAfterExit", "()Ljava/io/File;"));
+  ASSERT_FALSE(vm()->ExceptionCheck());
   clearProperty("morva.tempDir");
   clearProperty("morva.semaphoreName");
   ASSERT_FALSE(vm()->ExceptionCheck());
   ASSERT_NE(nullptr, list);
   jclass fileClass = vm()->FindClass("java/io/File");
-  fs::path listPath = javaStringText(vm(), static_cast<jstring>(vm()->CallObjectMethod(
-                                               list, vm()->GetMethodID(fileClass, "getPath", "()Ljava/lang/String;"))));
+  auto path = static_cast<jstring>(
+      vm()->CallObjectMethod(list, vm()->GetMethodID(fileClass, "getPath", "()Ljava/lang/String;")));
+  ASSERT_FALSE(vm()->ExceptionCheck());
+  fs::path listPath = javaStringText(vm(), path);
 
   EXPECT_EQ((std::vector<std::wstring>{L"Local\\c:_setup.exe0", L"", wide(nameFile), wide(tempDir / "f1.jar"),
                                        wide(tempDir / "sub" / "f2.dll"), L"", wide(tempDir / "link"),

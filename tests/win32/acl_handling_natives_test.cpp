@@ -106,7 +106,7 @@ protected:
   const std::wstring keyPath = L"Software\\lnx-acl-" + std::to_wstring(GetCurrentProcessId());
   // The registry key as the security functions name it.
   const std::wstring keyObjectName = L"CURRENT_USER\\" + keyPath;
-  AddAceNative addAce =
+  NativeMethod<AddAceNative> addAce =
       nativeFunction<AddAceNative>("com/lanternix/runtime/installer/platform/win32/ACLHandling", "addACE");
 };
 

@@ -31,7 +31,7 @@ using AliveNative = jboolean(JNICALL*)(JNIEnv*, jclass, jint);
 using LongNative = jlong(JNICALL*)(JNIEnv*, jclass);
 using IntNative = jint(JNICALL*)(JNIEnv*, jclass);
 
-template <typename Function> Function backendNative(const char* method) {
+template <typename Function> NativeMethod<Function> backendNative(const char* method) {
   return nativeFunction<Function>(kBackendClass, method);
 }
 
@@ -107,16 +107,16 @@ protected:
   std::optional<Bytes> read(jlong handle) { return bytesOf(readBlock(env, nullptr, handle)); }
 
 
-  LongNative invalidHandle = backendNative<LongNative>("getInvalidHandle0");
-  NameNative createListener = backendNative<NameNative>("createListener0");
-  ReadNative readBlock = backendNative<ReadNative>("readDataBlock0");
-  WriteNative writeBlock = backendNative<WriteNative>("writeDataBlock0");
-  NameNative connectClient = backendNative<NameNative>("connectClient0");
-  HandleTestNative connectServer = backendNative<HandleTestNative>("connectNamedPipe0");
-  HandleNative disconnect = backendNative<HandleNative>("disconnectNamedPipe0");
-  HandleNative closeHandle = backendNative<HandleNative>("closeHandle0");
-  AliveNative isAlive = backendNative<AliveNative>("isProcessAlive0");
-  IntNative currentProcessId = backendNative<IntNative>("getCurrentProcessId0");
+  NativeMethod<LongNative> invalidHandle = backendNative<LongNative>("getInvalidHandle0");
+  NativeMethod<NameNative> createListener = backendNative<NameNative>("createListener0");
+  NativeMethod<ReadNative> readBlock = backendNative<ReadNative>("readDataBlock0");
+  NativeMethod<WriteNative> writeBlock = backendNative<WriteNative>("writeDataBlock0");
+  NativeMethod<NameNative> connectClient = backendNative<NameNative>("connectClient0");
+  NativeMethod<HandleTestNative> connectServer = backendNative<HandleTestNative>("connectNamedPipe0");
+  NativeMethod<HandleNative> disconnect = backendNative<HandleNative>("disconnectNamedPipe0");
+  NativeMethod<HandleNative> closeHandle = backendNative<HandleNative>("closeHandle0");
+  NativeMethod<AliveNative> isAlive = backendNative<AliveNative>("isProcessAlive0");
+  NativeMethod<IntNative> currentProcessId = backendNative<IntNative>("getCurrentProcessId0");
 };
 
 // Every test declares a thread's future before the pipe end whose closing ends the thread's

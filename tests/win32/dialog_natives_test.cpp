@@ -261,7 +261,7 @@ protected:
     });
   }
 
-  TaskDialogNative show = nativeFunction<TaskDialogNative>(kTaskDialogClass, "show0");
+  NativeMethod<TaskDialogNative> show = nativeFunction<TaskDialogNative>(kTaskDialogClass, "show0");
 };
 
 TEST_F(TaskDialogNatives, ZeroWhileTheCommonControlsAreNotLoaded) {
@@ -425,8 +425,8 @@ protected:
   }
 
   std::wstring folder;
-  InitializeNative initialize = nativeFunction<InitializeNative>(kFileChooserClass, "initialize0");
-  DisplayDialogNative displayDialog = nativeFunction<DisplayDialogNative>(kFileChooserClass, "displayDialog0");
+  NativeMethod<InitializeNative> initialize = nativeFunction<InitializeNative>(kFileChooserClass, "initialize0");
+  NativeMethod<DisplayDialogNative> displayDialog = nativeFunction<DisplayDialogNative>(kFileChooserClass, "displayDialog0");
 };
 
 TEST_F(FileChooserNatives, OpenDialogReturnsEveryChosenPathInTheOrderChosen) {
@@ -760,7 +760,7 @@ protected:
     return result;
   }
 
-  ObjectPickerNative show = nativeFunction<ObjectPickerNative>(kObjectPickerClass, "show0");
+  NativeMethod<ObjectPickerNative> show = nativeFunction<ObjectPickerNative>(kObjectPickerClass, "show0");
   std::atomic<HWND> window{nullptr};
   std::string printed;
 };

@@ -39,7 +39,7 @@ protected:
 
 
 
-  LaunchNative launch =
+  NativeMethod<LaunchNative> launch =
       nativeFunction<LaunchNative>("com/lanternix/runtime/installer/platform/win32/Win32Exec", "launch0");
 };
 

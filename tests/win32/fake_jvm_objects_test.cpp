@@ -163,9 +163,9 @@ TEST_P(ByteRegionOutside, LeavesAnArrayIndexExceptionAndCopiesNothing) {
   jthrowable exception = env->ExceptionOccurred();
   ASSERT_NE(nullptr, exception);
   EXPECT_EQ(thrown, json(jvm.describe(exception)));
+  env->ExceptionClear(); // JNI allows no other call while it is pending
   EXPECT_EQ(R"({"class": "java/lang/ArrayIndexOutOfBoundsException"})",
             json(jvm.describe(env->GetObjectClass(exception))));
-  env->ExceptionClear();
   env->SetByteArrayRegion(array, region.start, region.length, buffer);
 
   EXPECT_TRUE(jvm.exceptionPending());

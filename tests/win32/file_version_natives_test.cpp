@@ -90,7 +90,7 @@ protected:
 
   std::wstring directory;
   std::vector<std::wstring> files;
-  CompareNative compare =
+  NativeMethod<CompareNative> compare =
       nativeFunction<CompareNative>("com/lanternix/runtime/installer/platform/win32/FileVersion", "compare0");
 };
 

@@ -69,13 +69,13 @@ protected:
   }
 
 
-  SpecialFolderNative specialFolder = nativeFunction<SpecialFolderNative>(kFolderInfoClass, "getSpecialFolder0");
-  PathNative pathFromRegistry = nativeFunction<PathNative>(kFolderInfoClass, "getPathFromRegistry0");
-  NoArgumentNative windowsDirectory = nativeFunction<NoArgumentNative>(kFolderInfoClass, "getWindowsDirectory0");
-  NoArgumentNative systemDirectory = nativeFunction<NoArgumentNative>(kFolderInfoClass, "getSystemDirectory0");
-  DriveTypeNative driveType = nativeFunction<DriveTypeNative>(kFolderInfoClass, "getDriveType0");
-  PathNative shortPathName = nativeFunction<PathNative>(kFolderInfoClass, "getShortPathName0");
-  PathNative universalPathName = nativeFunction<PathNative>(kFolderInfoClass, "getUniversalPathName0");
+  NativeMethod<SpecialFolderNative> specialFolder = nativeFunction<SpecialFolderNative>(kFolderInfoClass, "getSpecialFolder0");
+  NativeMethod<PathNative> pathFromRegistry = nativeFunction<PathNative>(kFolderInfoClass, "getPathFromRegistry0");
+  NativeMethod<NoArgumentNative> windowsDirectory = nativeFunction<NoArgumentNative>(kFolderInfoClass, "getWindowsDirectory0");
+  NativeMethod<NoArgumentNative> systemDirectory = nativeFunction<NoArgumentNative>(kFolderInfoClass, "getSystemDirectory0");
+  NativeMethod<DriveTypeNative> driveType = nativeFunction<DriveTypeNative>(kFolderInfoClass, "getDriveType0");
+  NativeMethod<PathNative> shortPathName = nativeFunction<PathNative>(kFolderInfoClass, "getShortPathName0");
+  NativeMethod<PathNative> universalPathName = nativeFunction<PathNative>(kFolderInfoClass, "getUniversalPathName0");
 };
 
 TEST_F(FolderInfoNatives, ShellFolderCodesGiveTheFoldersOfTheirCsidl) {

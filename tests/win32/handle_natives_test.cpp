@@ -121,9 +121,9 @@ protected:
   }
 
 
-  ListNative list = nativeFunction<ListNative>(kHandleClass, "list0");
-  CloseNative close = nativeFunction<CloseNative>(kHandleClass, "close0");
-  DeviceNameNative getDeviceName = nativeFunction<DeviceNameNative>(kHandleClass, "getDeviceName0");
+  NativeMethod<ListNative> list = nativeFunction<ListNative>(kHandleClass, "list0");
+  NativeMethod<CloseNative> close = nativeFunction<CloseNative>(kHandleClass, "close0");
+  NativeMethod<DeviceNameNative> getDeviceName = nativeFunction<DeviceNameNative>(kHandleClass, "getDeviceName0");
 };
 
 TEST_F(HandleNatives, ListHoldsTheOwnFileHandlesByName) {

@@ -174,19 +174,19 @@ protected:
 
   const DWORD ownProcess = GetCurrentProcessId();
 
-  VoidNative reboot = nativeFunction<VoidNative>(kMiscClass, "reboot0");
-  RunningModulesNative getRunningModules = nativeFunction<RunningModulesNative>(kMiscClass, "getRunningModules0");
-  TextsNative getEnvVarPairs = nativeFunction<TextsNative>(kMiscClass, "getEnvVarPairs0");
-  VoidNative broadcastSettingChange = nativeFunction<VoidNative>(kMiscClass, "broadcastSettingChange0");
-  LongNative getPhysicalMemory = nativeFunction<LongNative>(kMiscClass, "getPhysicalMemory0");
-  DiskSpaceNative getFreeDiskSpace = nativeFunction<DiskSpaceNative>(kMiscClass, "getFreeDiskSpace0");
-  MoveNative moveWithDelayUntilReboot = nativeFunction<MoveNative>(kMiscClass, "moveWithDelayUntilReboot0");
-  VoidNative toFront = nativeFunction<VoidNative>(kMiscClass, "toFront0");
-  TerminateNative terminateProcesses = nativeFunction<TerminateNative>(kMiscClass, "terminateProcesses0");
-  TitleNative getWindowTitle = nativeFunction<TitleNative>(kMiscClass, "getWindowTitle0");
-  HandleNative setForegroundWindow = nativeFunction<HandleNative>(kMiscClass, "setForegroundWindow0");
-  WindowsNative getTopLevelWindows = nativeFunction<WindowsNative>(kMiscClass, "getTopLevelWindows0");
-  PidNative getPidFromHandle = nativeFunction<PidNative>(kMiscClass, "getPidFromHandle0");
+  NativeMethod<VoidNative> reboot = nativeFunction<VoidNative>(kMiscClass, "reboot0");
+  NativeMethod<RunningModulesNative> getRunningModules = nativeFunction<RunningModulesNative>(kMiscClass, "getRunningModules0");
+  NativeMethod<TextsNative> getEnvVarPairs = nativeFunction<TextsNative>(kMiscClass, "getEnvVarPairs0");
+  NativeMethod<VoidNative> broadcastSettingChange = nativeFunction<VoidNative>(kMiscClass, "broadcastSettingChange0");
+  NativeMethod<LongNative> getPhysicalMemory = nativeFunction<LongNative>(kMiscClass, "getPhysicalMemory0");
+  NativeMethod<DiskSpaceNative> getFreeDiskSpace = nativeFunction<DiskSpaceNative>(kMiscClass, "getFreeDiskSpace0");
+  NativeMethod<MoveNative> moveWithDelayUntilReboot = nativeFunction<MoveNative>(kMiscClass, "moveWithDelayUntilReboot0");
+  NativeMethod<VoidNative> toFront = nativeFunction<VoidNative>(kMiscClass, "toFront0");
+  NativeMethod<TerminateNative> terminateProcesses = nativeFunction<TerminateNative>(kMiscClass, "terminateProcesses0");
+  NativeMethod<TitleNative> getWindowTitle = nativeFunction<TitleNative>(kMiscClass, "getWindowTitle0");
+  NativeMethod<HandleNative> setForegroundWindow = nativeFunction<HandleNative>(kMiscClass, "setForegroundWindow0");
+  NativeMethod<WindowsNative> getTopLevelWindows = nativeFunction<WindowsNative>(kMiscClass, "getTopLevelWindows0");
+  NativeMethod<PidNative> getPidFromHandle = nativeFunction<PidNative>(kMiscClass, "getPidFromHandle0");
 };
 
 TEST_F(MiscNatives, RunningProcessesAreListedByIdAndImagePath) {

@@ -38,7 +38,7 @@ using ConfigNative = jint(JNICALL*)(JNIEnv*, jclass, jobjectArray);
 using AutoProxyNative = jlong(JNICALL*)(JNIEnv*, jclass, jobjectArray, jstring, jstring, jint, jint, jboolean);
 using LoadNative = jboolean(JNICALL*)(JNIEnv*, jclass);
 
-template <typename Function> Function proxyNative(const char* method) {
+template <typename Function> NativeMethod<Function> proxyNative(const char* method) {
   return nativeFunction<Function>(kProxyClass, method);
 }
 
@@ -188,10 +188,10 @@ protected:
   }
 
 
-  ConfigNative getIEConfig = proxyNative<ConfigNative>("getIEConfig0");
-  ConfigNative getDefaultConfig = proxyNative<ConfigNative>("getDefaultConfig0");
-  AutoProxyNative getAutoProxyConfig = proxyNative<AutoProxyNative>("getAutoProxyConfig0");
-  LoadNative loadFunctions = proxyNative<LoadNative>("loadFunctions0");
+  NativeMethod<ConfigNative> getIEConfig = proxyNative<ConfigNative>("getIEConfig0");
+  NativeMethod<ConfigNative> getDefaultConfig = proxyNative<ConfigNative>("getDefaultConfig0");
+  NativeMethod<AutoProxyNative> getAutoProxyConfig = proxyNative<AutoProxyNative>("getAutoProxyConfig0");
+  NativeMethod<LoadNative> loadFunctions = proxyNative<LoadNative>("loadFunctions0");
 };
 
 TEST_F(ProxyNatives, BrowserSettingsComeFromTheUsersConnectionSettings) {

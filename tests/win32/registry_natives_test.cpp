@@ -29,7 +29,7 @@ using FileNative = jboolean(JNICALL*)(JNIEnv*, jclass, jint, jstring, jstring, j
 using EnumNative = jobjectArray(JNICALL*)(JNIEnv*, jclass, jint, jstring, jint);
 using NotifyNative = void(JNICALL*)(JNIEnv*, jclass);
 
-template <typename Function> Function registryNative(const char* method) {
+template <typename Function> NativeMethod<Function> registryNative(const char* method) {
   return nativeFunction<Function>(kRegistryClass, method);
 }
 
@@ -80,17 +80,17 @@ protected:
 
   const std::wstring base = L"Software\\lnx-natives-" + std::to_wstring(GetCurrentProcessId());
 
-  KeyNative keyExists = registryNative<KeyNative>("keyExists0");
-  KeyNative createKey = registryNative<KeyNative>("createKey0");
-  GetValueNative getValue = registryNative<GetValueNative>("getValue0");
-  SetValueNative setValue = registryNative<SetValueNative>("setValue0");
-  DeleteValueNative deleteValue = registryNative<DeleteValueNative>("deleteValue0");
-  DeleteKeyNative deleteKey = registryNative<DeleteKeyNative>("deleteKey0");
-  FileNative saveKey = registryNative<FileNative>("saveKey0");
-  FileNative restoreKey = registryNative<FileNative>("restoreKey0");
-  EnumNative enumSubKeys = registryNative<EnumNative>("enumSubKeys0");
-  EnumNative enumValues = registryNative<EnumNative>("enumValues0");
-  NotifyNative changeNotify = registryNative<NotifyNative>("changeNotifyAssociations0");
+  NativeMethod<KeyNative> keyExists = registryNative<KeyNative>("keyExists0");
+  NativeMethod<KeyNative> createKey = registryNative<KeyNative>("createKey0");
+  NativeMethod<GetValueNative> getValue = registryNative<GetValueNative>("getValue0");
+  NativeMethod<SetValueNative> setValue = registryNative<SetValueNative>("setValue0");
+  NativeMethod<DeleteValueNative> deleteValue = registryNative<DeleteValueNative>("deleteValue0");
+  NativeMethod<DeleteKeyNative> deleteKey = registryNative<DeleteKeyNative>("deleteKey0");
+  NativeMethod<FileNative> saveKey = registryNative<FileNative>("saveKey0");
+  NativeMethod<FileNative> restoreKey = registryNative<FileNative>("restoreKey0");
+  NativeMethod<EnumNative> enumSubKeys = registryNative<EnumNative>("enumSubKeys0");
+  NativeMethod<EnumNative> enumValues = registryNative<EnumNative>("enumValues0");
+  NativeMethod<NotifyNative> changeNotify = registryNative<NotifyNative>("changeNotifyAssociations0");
 };
 
 TEST_F(RegistryNatives, RootCodesOutsideOneToFiveOpenNothing) {

@@ -101,7 +101,7 @@ using StartNative = jint(JNICALL*)(JNIEnv*, jclass, jstring, jobjectArray);
 using NameNative = jint(JNICALL*)(JNIEnv*, jclass, jstring);
 using BinaryNative = jstring(JNICALL*)(JNIEnv*, jclass, jstring);
 
-template <typename Function> Function servicesNative(const char* method) {
+template <typename Function> NativeMethod<Function> servicesNative(const char* method) {
   return nativeFunction<Function>(kServicesClass, method);
 }
 
@@ -245,16 +245,16 @@ protected:
   std::vector<std::wstring> created;
   ServiceHandle manager{OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)};
 
-  InstallNative install = servicesNative<InstallNative>("installService0");
-  ChangeConfigNative changeConfig = servicesNative<ChangeConfigNative>("changeServiceConfig0");
-  RestartConfigNative restartConfig = servicesNative<RestartConfigNative>("setRestartServiceConfig0");
-  FlagNative delayedStart = servicesNative<FlagNative>("setDelayedAutoStart0");
-  StopNative stop = servicesNative<StopNative>("stopService0");
-  StartNative start = servicesNative<StartNative>("startService0");
-  NameNative uninstall = servicesNative<NameNative>("uninstallService0");
-  NameNative queryStatus = servicesNative<NameNative>("queryStatus0");
-  NameNative startType = servicesNative<NameNative>("getStartType0");
-  BinaryNative binary = servicesNative<BinaryNative>("getServiceBinary0");
+  NativeMethod<InstallNative> install = servicesNative<InstallNative>("installService0");
+  NativeMethod<ChangeConfigNative> changeConfig = servicesNative<ChangeConfigNative>("changeServiceConfig0");
+  NativeMethod<RestartConfigNative> restartConfig = servicesNative<RestartConfigNative>("setRestartServiceConfig0");
+  NativeMethod<FlagNative> delayedStart = servicesNative<FlagNative>("setDelayedAutoStart0");
+  NativeMethod<StopNative> stop = servicesNative<StopNative>("stopService0");
+  NativeMethod<StartNative> start = servicesNative<StartNative>("startService0");
+  NativeMethod<NameNative> uninstall = servicesNative<NameNative>("uninstallService0");
+  NativeMethod<NameNative> queryStatus = servicesNative<NameNative>("queryStatus0");
+  NativeMethod<NameNative> startType = servicesNative<NameNative>("getStartType0");
+  NativeMethod<BinaryNative> binary = servicesNative<BinaryNative>("getServiceBinary0");
 };
 
 TEST_F(ServiceNatives, UnknownServicesAnswerWithTheErrorOfTheOpening) {

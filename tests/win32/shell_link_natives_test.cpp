@@ -123,10 +123,10 @@ protected:
 
   std::wstring directory;
   bool comInitialized = false;
-  CreateNative createWide = nativeFunction<CreateNative>(kShellLinkClass, "createWide0");
-  NotifyNative changeNotify = nativeFunction<NotifyNative>(kShellLinkClass, "changeNotify0");
-  ComNative initialize = nativeFunction<ComNative>(kShellLinkClass, "initialize0");
-  ComNative uninitialize = nativeFunction<ComNative>(kShellLinkClass, "uninitialize");
+  NativeMethod<CreateNative> createWide = nativeFunction<CreateNative>(kShellLinkClass, "createWide0");
+  NativeMethod<NotifyNative> changeNotify = nativeFunction<NotifyNative>(kShellLinkClass, "changeNotify0");
+  NativeMethod<ComNative> initialize = nativeFunction<ComNative>(kShellLinkClass, "initialize0");
+  NativeMethod<ComNative> uninitialize = nativeFunction<ComNative>(kShellLinkClass, "uninitialize");
 };
 
 TEST_F(ShellLinkNatives, LinkKeepsEveryGivenPart) {

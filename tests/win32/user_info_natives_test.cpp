@@ -36,7 +36,7 @@ using ProfileNative = jstring(JNICALL*)(JNIEnv*, jclass, jstring, jstring);
 using UserSidNative = jstring(JNICALL*)(JNIEnv*, jclass);
 using RightNative = jboolean(JNICALL*)(JNIEnv*, jclass, jstring, jstring, jboolean);
 
-template <typename Function> Function userInfoNative(const char* method) {
+template <typename Function> NativeMethod<Function> userInfoNative(const char* method) {
   return nativeFunction<Function>(kUserInfoClass, method);
 }
 
@@ -133,16 +133,16 @@ protected:
   const std::wstring longUserName = L"lnx-user-name-beyond-twenty-units-" + suffix;
   const std::wstring groupName = L"lnxg" + suffix;
 
-  MemberNative isMemberOfGroup = userInfoNative<MemberNative>("isMemberOfGroup0");
-  ExecuteNative executeElevated = userInfoNative<ExecuteNative>("executeElevated0");
-  ElevationNative getElevationType = userInfoNative<ElevationNative>("getElevationType0");
-  AddUserNative addUser = userInfoNative<AddUserNative>("addUser0");
-  DeleteNative deleteUser = userInfoNative<DeleteNative>("deleteUser0");
-  DeleteNative deleteLocalGroup = userInfoNative<DeleteNative>("deleteLocalGroup0");
-  AccountNameNative getAccountName = userInfoNative<AccountNameNative>("getAccountName0");
-  ProfileNative getUserProfileDirectory = userInfoNative<ProfileNative>("getUserProfileDirectory0");
-  UserSidNative getUserSid = userInfoNative<UserSidNative>("getUserSid0");
-  RightNative setLsaAccountRight = userInfoNative<RightNative>("setLsaAccountRight0");
+  NativeMethod<MemberNative> isMemberOfGroup = userInfoNative<MemberNative>("isMemberOfGroup0");
+  NativeMethod<ExecuteNative> executeElevated = userInfoNative<ExecuteNative>("executeElevated0");
+  NativeMethod<ElevationNative> getElevationType = userInfoNative<ElevationNative>("getElevationType0");
+  NativeMethod<AddUserNative> addUser = userInfoNative<AddUserNative>("addUser0");
+  NativeMethod<DeleteNative> deleteUser = userInfoNative<DeleteNative>("deleteUser0");
+  NativeMethod<DeleteNative> deleteLocalGroup = userInfoNative<DeleteNative>("deleteLocalGroup0");
+  NativeMethod<AccountNameNative> getAccountName = userInfoNative<AccountNameNative>("getAccountName0");
+  NativeMethod<ProfileNative> getUserProfileDirectory = userInfoNative<ProfileNative>("getUserProfileDirectory0");
+  NativeMethod<UserSidNative> getUserSid = userInfoNative<UserSidNative>("getUserSid0");
+  NativeMethod<RightNative> setLsaAccountRight = userInfoNative<RightNative>("setLsaAccountRight0");
 };
 
 TEST_F(UserInfoNatives, UserAndElevationAreThoseOfTheProcessToken) {

@@ -33,6 +33,15 @@ std::vector<ClassFile> builtinClasses() {
       {kPendingExceptionClass, "java/lang/Exception", kAccPublic, {}, {}},
       {"java/lang/IndexOutOfBoundsException", kPendingExceptionClass, kAccPublic, {}, {}},
       {kArrayIndexExceptionClass, "java/lang/IndexOutOfBoundsException", kAccPublic, {}, {}},
+      // The errors a real VM leaves pending when a look-up or an allocation fails.
+      {"java/lang/Error", "java/lang/Throwable", kAccPublic, {}, {}},
+      {"java/lang/LinkageError", "java/lang/Error", kAccPublic, {}, {}},
+      {kNoClassDefFoundErrorClass, "java/lang/LinkageError", kAccPublic, {}, {}},
+      {"java/lang/IncompatibleClassChangeError", "java/lang/LinkageError", kAccPublic, {}, {}},
+      {kNoSuchMethodErrorClass, "java/lang/IncompatibleClassChangeError", kAccPublic, {}, {}},
+      {kNoSuchFieldErrorClass, "java/lang/IncompatibleClassChangeError", kAccPublic, {}, {}},
+      {"java/lang/VirtualMachineError", "java/lang/Error", kAccPublic, {}, {}},
+      {kOutOfMemoryErrorClass, "java/lang/VirtualMachineError", kAccPublic, {}, {}},
       // Its superclass java/lang/Number is left out: the natives use only these members.
       {kIntegerClass,
        kObjectClass,

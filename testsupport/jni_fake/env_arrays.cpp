@@ -28,7 +28,7 @@ jobjectArray JNICALL newObjectArray(JNIEnv* env, jsize length, jclass elementCla
       return nullptr;
     }
     JavaObject* filler = vm.object(function, initial);
-    if (initial && !filler)
+    if ((initial && !filler) || vm.allocationFailed(function))
       return nullptr;
     JavaObject* array = vm.newObjectArray(element->name, std::vector<JavaObject*>(static_cast<size_t>(length), filler));
     return static_cast<jobjectArray>(vm.heap.reference(array));

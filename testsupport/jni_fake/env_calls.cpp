@@ -217,7 +217,12 @@ jint invokeInt(JNIEnv* env, const char* function, jobject receiver, jmethodID id
 
 jobject invokeConstructor(JNIEnv* env, const char* function, jclass clazz, jmethodID id, const ArgumentReader& read) {
   return jniEntry(env, function, jobject(),
-                  [&](VmState& vm) { return vm.heap.reference(construct(vm, function, clazz, id, read)); });
+                  [&](VmState& vm) -> jobject {
+                    JavaObject* built = construct(vm, function, clazz, id, read);
+                    if (!built || vm.allocationFailed(function))
+                      return nullptr;
+                    return vm.heap.reference(built);
+                  });
 }
 
 void JNICALL callStaticVoidMethodV(JNIEnv* env, jclass clazz, jmethodID id, va_list arguments) {

@@ -20,13 +20,16 @@ jclass JNICALL findClass(JNIEnv* env, const char* name) {
       vm.recordInvalid("FindClass", "a null class name");
       return nullptr;
     }
-    // A missing class raises nothing here: the launcher reads the null and goes on.
     const LoadedClass* found = vm.classes.find(name);
     JsonValue event = callEvent("findClass");
     event.set(u"class", nameText(name));
     event.set(u"found", JsonValue::boolean(found));
     vm.report.recordCall(std::move(event));
-    return found ? classReference(vm, *found) : nullptr;
+    if (!found) {
+      vm.raiseWithMessage(kNoClassDefFoundErrorClass, name);
+      return nullptr;
+    }
+    return classReference(vm, *found);
   });
 }
 
@@ -49,8 +52,8 @@ jclass JNICALL getObjectClass(JNIEnv* env, jobject object) {
 
 enum class MemberKind { method, field };
 
-// GetMethodID, GetStaticMethodID and GetStaticFieldID: null, raising nothing, when the
-// class has no such member of the wanted static-ness.
+// GetMethodID, GetStaticMethodID and GetStaticFieldID: null, with NoSuchMethodError or
+// NoSuchFieldError pending, when the class has no such member of the wanted static-ness.
 const LoadedMember* lookUpMember(VmState& vm, const char* function, const char* eventKind, jclass clazz,
                                  const char* name, const char* descriptor, MemberKind kind, bool isStatic) {
   const LoadedClass* type = vm.classOf(function, clazz);
@@ -71,6 +74,8 @@ const LoadedMember* lookUpMember(VmState& vm, const char* function, const char* 
   event.set(u"descriptor", nameText(descriptor));
   event.set(u"found", JsonValue::boolean(found));
   vm.report.recordCall(std::move(event));
+  if (!found)
+    vm.raiseWithMessage(kind == MemberKind::method ? kNoSuchMethodErrorClass : kNoSuchFieldErrorClass, name);
   return found;
 }
 

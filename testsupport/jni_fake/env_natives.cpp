@@ -1,5 +1,6 @@
 // RegisterNatives as a real VM checks it: each record must name a native method that the
 // class itself declares with exactly that descriptor. The functions are kept, not called.
+#include "builtin_classes.h"
 #include "env_functions.h"
 #include "jni_entry.h"
 
@@ -65,6 +66,7 @@ jint JNICALL registerNatives(JNIEnv* env, jclass clazz, const JNINativeMethod* m
         rejected.set(u"descriptor", textOf(methods[index].signature));
         rejected.set(u"reason", nameText(reason));
         vm.report.recordCall(std::move(event), report::kRejected, std::move(rejected));
+        vm.raiseWithMessage(kNoSuchMethodErrorClass, methods[index].name ? methods[index].name : "");
         return JNI_ERR;
       }
     }

@@ -52,6 +52,8 @@ template <typename Kind> struct PrimitiveArrayFunctions {
         vm.recordInvalid(function.c_str(), "a negative length");
         return nullptr;
       }
+      if (vm.allocationFailed(function.c_str()))
+        return nullptr;
       JavaObject* array = vm.newPrimitiveArray(Kind::type, std::vector<jlong>(static_cast<size_t>(length)));
       return static_cast<Array>(vm.heap.reference(array));
     });
@@ -101,7 +103,7 @@ template <typename Kind> struct PrimitiveArrayFunctions {
     std::string function = functionName("Get", "ArrayElements");
     return jniEntry(env, function.c_str(), static_cast<Element*>(nullptr), [&](VmState& vm) -> Element* {
       JavaObject* resolved = vm.primitiveArrayOf(function.c_str(), array, Kind::type);
-      if (!resolved)
+      if (!resolved || vm.allocationFailed(function.c_str()))
         return nullptr;
       VmState::PinnedElements pinned{resolved, std::vector<unsigned char>(resolved->values.size() * sizeof(Element) + 1)};
       auto elements = reinterpret_cast<Element*>(pinned.storage.data());

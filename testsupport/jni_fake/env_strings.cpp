@@ -18,13 +18,17 @@ jstring JNICALL newString(JNIEnv* env, const jchar* units, jsize length) {
       vm.recordInvalid("NewString", "no characters for length " + std::to_string(length));
       return nullptr;
     }
+    if (vm.allocationFailed("NewString"))
+      return nullptr;
     return stringReference(vm, std::u16string(reinterpret_cast<const char16_t*>(units), length));
   });
 }
 
 jstring JNICALL newStringUTF(JNIEnv* env, const char* bytes) {
   return jniEntry(env, "NewStringUTF", jstring(), [&](VmState& vm) -> jstring {
-    return bytes ? stringReference(vm, fromModifiedUtf8(bytes)) : nullptr;
+    if (!bytes || vm.allocationFailed("NewStringUTF"))
+      return nullptr;
+    return stringReference(vm, fromModifiedUtf8(bytes));
   });
 }
 
@@ -58,6 +62,8 @@ void unpin(VmState& vm, const char* function, std::map<const void*, std::unique_
 const jchar* JNICALL getStringChars(JNIEnv* env, jstring string, jboolean* isCopy) {
   return jniEntry(env, "GetStringChars", static_cast<const jchar*>(nullptr), [&](VmState& vm) -> const jchar* {
     JavaObject* text = vm.stringOf("GetStringChars", string);
+    if (text && vm.allocationFailed("GetStringChars"))
+      return nullptr;
     return text ? reinterpret_cast<const jchar*>(pin(vm.pinnedChars, text->text, isCopy)) : nullptr;
   });
 }
@@ -70,6 +76,8 @@ void JNICALL releaseStringChars(JNIEnv* env, jstring string, const jchar* chars)
 const char* JNICALL getStringUTFChars(JNIEnv* env, jstring string, jboolean* isCopy) {
   return jniEntry(env, "GetStringUTFChars", static_cast<const char*>(nullptr), [&](VmState& vm) -> const char* {
     JavaObject* text = vm.stringOf("GetStringUTFChars", string);
+    if (text && vm.allocationFailed("GetStringUTFChars"))
+      return nullptr;
     return text ? pin(vm.pinnedUtf, toModifiedUtf8(text->text), isCopy) : nullptr;
   });
 }

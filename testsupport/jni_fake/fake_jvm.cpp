@@ -8,7 +8,11 @@
 
 namespace jnifake {
 
-FakeJvm::FakeJvm(const FakeJvmSetup& setup, JniReport& report) : state_(std::make_unique<VmState>(setup, report)) {}
+FakeJvm::FakeJvm(const FakeJvmSetup& setup, JniReport& report) : state_(std::make_unique<VmState>(setup, report)) {
+  state_->owner = this;
+}
+
+FakeJvm& FakeJvm::owning(JNIEnv* env) { return *vmOf(env).owner; }
 
 FakeJvm::~FakeJvm() = default;
 
@@ -36,9 +40,28 @@ bool FakeJvm::exceptionPending() {
   return state_->pendingException != nullptr;
 }
 
+void FakeJvm::beginNativeFrame() {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  state_->heap.pushFrame(kLocalFrameCapacity, false);
+}
+
+void FakeJvm::endNativeFrame() {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  while (state_->heap.innermostFramePushed()) {
+    state_->recordInvalid("PopLocalFrame", "a frame of PushLocalFrame left open when the native method returned");
+    state_->heap.popFrame(true);
+  }
+  state_->heap.popFrame(false);
+}
+
+void FakeJvm::failAllocations(bool fail) {
+  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  state_->allocationsFail = fail;
+}
+
 jstring FakeJvm::newString(const std::u16string& text) {
   std::lock_guard<std::recursive_mutex> locked(state_->lock);
-  return static_cast<jstring>(state_->heap.reference(state_->newString(text)));
+  return static_cast<jstring>(state_->heap.reference(state_->newString(text), false));
 }
 
 std::optional<std::u16string> FakeJvm::stringText(jobject reference) {
@@ -56,7 +79,7 @@ jobject FakeJvm::newInteger(jint value) {
   argument.type = 'I';
   argument.value.i = value;
   JavaObject* integer = state_->newInstance(*state_->classes.find(kIntegerClass), {argument});
-  return state_->heap.reference(integer);
+  return state_->heap.reference(integer, false);
 }
 
 namespace {
@@ -64,7 +87,7 @@ namespace {
 template <typename Element> jarray primitiveArray(VmState& vm, char elementType, const std::vector<Element>& elements) {
   std::lock_guard<std::recursive_mutex> locked(vm.lock);
   std::vector<jlong> values(elements.begin(), elements.end());
-  return static_cast<jarray>(vm.heap.reference(vm.newPrimitiveArray(elementType, std::move(values))));
+  return static_cast<jarray>(vm.heap.reference(vm.newPrimitiveArray(elementType, std::move(values)), false));
 }
 
 } // namespace
@@ -87,7 +110,7 @@ jobjectArray FakeJvm::newStringArray(const std::vector<std::optional<std::u16str
   for (const std::optional<std::u16string>& text : texts)
     elements.push_back(text ? state_->newString(*text) : nullptr);
   JavaObject* array = state_->newObjectArray(kStringClass, std::move(elements));
-  return static_cast<jobjectArray>(state_->heap.reference(array));
+  return static_cast<jobjectArray>(state_->heap.reference(array, false));
 }
 
 JsonValue FakeJvm::describe(jobject reference) {

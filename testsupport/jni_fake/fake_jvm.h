@@ -43,6 +43,8 @@ public:
 
   JNIEnv* env();
   JavaVM* vm();
+  // The fake VM whose env() this is.
+  static FakeJvm& owning(JNIEnv* env);
 
   // Stand-ins for the Java side. The static call hook runs inside every static method
   // call other than System.setProperty, after the call is recorded; the destroy hook runs
@@ -53,6 +55,15 @@ public:
   // Leaves an exception pending whose toString is text, as Java code that throws.
   void throwPending(const std::u16string& text);
   bool exceptionPending();
+
+  // A native method's own local frame, opened as the Java side calls it and closed as it
+  // returns: more than 16 live local references in it (without EnsureLocalCapacity or
+  // PushLocalFrame) are recorded as invalid, as -Xcheck:jni warns of them.
+  void beginNativeFrame();
+  void endNativeFrame();
+  // While set, every JNI allocation (strings, arrays, objects) fails with an
+  // OutOfMemoryError pending, as on a VM whose heap is exhausted.
+  void failAllocations(bool fail);
 
   // Java strings for tests of natives: a new local reference, and the characters of one
   // (nothing for a reference that is no live string).

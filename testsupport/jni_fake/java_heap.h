@@ -49,25 +49,54 @@ struct JavaObject {
 
 enum class ReferenceState { live, null, deleted, unknown };
 
+// The local references a frame may hold without asking for more, as JNI guarantees.
+constexpr size_t kLocalFrameCapacity = 16;
+
 class JavaHeap {
 public:
+  JavaHeap();
+
   // Keeps the object for the life of the VM.
   JavaObject* add(JavaObject object);
-  // A new local reference to object; null for null.
-  jobject reference(JavaObject* object);
+  // A new local reference to object (null for null), counted in the innermost frame unless
+  // it stands for an argument the Java side passes in.
+  jobject reference(JavaObject* object, bool counted = true);
   // The object of a live reference; null (with the state) for anything else.
   JavaObject* resolve(jobject reference, ReferenceState& state) const;
   // DeleteLocalRef: the reference's state before the deletion.
   ReferenceState release(jobject reference);
 
+  // Local frames: PushLocalFrame and a native method's own frame open one; the first frame
+  // is the thread's outside any native method.
+  // pushed: opened by PushLocalFrame (else a native method's own frame).
+  void pushFrame(size_t capacity, bool pushed);
+  // Closes the innermost frame (never the first). With deleteReferences (PopLocalFrame) its
+  // references die; otherwise (a native method returning to tests) they stay valid but no
+  // longer count.
+  void popFrame(bool deleteReferences);
+  bool innermostFramePushed() const { return frames_.back().pushed; }
+  // EnsureLocalCapacity: the innermost frame may hold capacity references beyond its live ones.
+  void ensureCapacity(size_t capacity);
+  // True once when the innermost frame holds more live references than its capacity.
+  bool frameOverflowed(size_t& live, size_t& capacity);
+
 private:
+  static constexpr size_t kUncounted = static_cast<size_t>(-1);
   struct Reference {
     JavaObject* target = nullptr;
     bool deleted = false;
+    size_t frame = kUncounted; // the frame it counts in
+  };
+  struct Frame {
+    size_t capacity = kLocalFrameCapacity;
+    size_t live = 0;
+    bool reported = false;
+    bool pushed = false;
   };
 
   std::deque<std::unique_ptr<JavaObject>> objects_;
   std::map<jobject, std::unique_ptr<Reference>> references_;
+  std::vector<Frame> frames_;
 };
 
 } // namespace jnifake

@@ -1,6 +1,7 @@
 #pragma once
 // The frame of every JNI function of the fake VM: the VM locked for the call (natives and
 // hooks may run on other threads), and no C++ exception ever returned to the C caller.
+#include <type_traits>
 #include <utility>
 
 #include "vm_state.h"
@@ -8,12 +9,20 @@
 namespace jnifake {
 
 // Handle is the JNIEnv* or JavaVM* the function was called with.
+// JNIEnv functions are also checked as -Xcheck:jni checks them: no call while an
+// exception is pending (other than those JNI allows then), and no local frame over its
+// capacity afterwards.
 template <typename Handle, typename Result, typename Body>
 Result jniEntry(Handle handle, const char* function, Result fallback, Body&& body) noexcept {
   VmState& vm = vmOf(handle);
   try {
     std::lock_guard<std::recursive_mutex> locked(vm.lock);
-    return body(vm);
+    if constexpr (std::is_same_v<Handle, JNIEnv*>)
+      vm.checkNothingPending(function);
+    Result result = body(vm);
+    if constexpr (std::is_same_v<Handle, JNIEnv*>)
+      vm.checkLocalCapacity(function);
+    return result;
   } catch (...) {
     vm.recordFailure(function);
     return fallback;
@@ -22,13 +31,10 @@ Result jniEntry(Handle handle, const char* function, Result fallback, Body&& bod
 
 template <typename Handle, typename Body>
 void jniEntry(Handle handle, const char* function, Body&& body) noexcept {
-  VmState& vm = vmOf(handle);
-  try {
-    std::lock_guard<std::recursive_mutex> locked(vm.lock);
+  jniEntry(handle, function, 0, [&](VmState& vm) {
     body(vm);
-  } catch (...) {
-    vm.recordFailure(function);
-  }
+    return 0;
+  });
 }
 
 } // namespace jnifake

@@ -99,6 +99,12 @@ void VmState::raise(const char* className, std::u16string text) {
   report.recordCall(std::move(event));
 }
 
+void VmState::raiseWithMessage(const char* className, const std::string& message) {
+  std::string binaryName = className;
+  std::replace(binaryName.begin(), binaryName.end(), '/', '.');
+  raise(className, fromModifiedUtf8(binaryName + ": " + message));
+}
+
 namespace {
 
 // What is wrong with a reference that resolves to nothing although it is not null.
@@ -202,6 +208,44 @@ void VmState::recordInvalid(const char* function, const std::string& problem) {
   event.set(u"problem", nameText(problem));
   JsonValue digest = event;
   report.recordCall(std::move(event), report::kInvalid, std::move(digest));
+}
+
+namespace {
+
+// What JNI allows while an exception is pending: looking at it, clearing it, and
+// releasing what is held.
+bool allowedWhilePending(const std::string& function) {
+  static const char* const allowed[] = {"ExceptionOccurred", "ExceptionCheck", "ExceptionDescribe", "ExceptionClear",
+                                        "DeleteLocalRef",    "DeleteGlobalRef", "DeleteWeakGlobalRef", "MonitorExit",
+                                        "PopLocalFrame"};
+  if (function.rfind("Release", 0) == 0)
+    return true;
+  for (const char* name : allowed)
+    if (function == name)
+      return true;
+  return false;
+}
+
+} // namespace
+
+void VmState::checkNothingPending(const char* function) {
+  if (pendingException && !allowedWhilePending(function))
+    recordInvalid(function, "called while an exception is pending: " + toModifiedUtf8(toStringOf(*pendingException)));
+}
+
+void VmState::checkLocalCapacity(const char* function) {
+  size_t live = 0;
+  size_t capacity = 0;
+  if (heap.frameOverflowed(live, capacity))
+    recordInvalid(function, std::to_string(live) + " live local references exceed the frame's capacity of " +
+                                std::to_string(capacity));
+}
+
+bool VmState::allocationFailed(const char* function) {
+  if (!allocationsFail)
+    return false;
+  raiseWithMessage(kOutOfMemoryErrorClass, std::string("no heap left for ") + function);
+  return true;
 }
 
 void VmState::recordFailure(const char* function) noexcept {

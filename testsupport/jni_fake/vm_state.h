@@ -48,6 +48,8 @@ struct VmState {
   std::u16string toStringOf(const JavaObject& object) const;
   // Leaves an exception of the named built-in class pending whose toString is text.
   void raise(const char* className, std::u16string text);
+  // The same with the toString a real VM gives: the class's binary name, ": ", message.
+  void raiseWithMessage(const char* className, const std::string& message);
 
   // A caller's reference resolved; a deleted or foreign one is recorded as invalid use
   // by function. Null when it is null or invalid; the typed forms also when the object is
@@ -63,6 +65,12 @@ struct VmState {
   const LoadedMember* fieldOf(const char* function, jfieldID id, bool isStatic);
 
   void recordInvalid(const char* function, const std::string& problem);
+  // Before a JNI function runs: a call JNI forbids while an exception is pending.
+  void checkNothingPending(const char* function);
+  // After it ran: the innermost local frame holds more references than it may.
+  void checkLocalCapacity(const char* function);
+  // An allocation that fails (allocationsFail): OutOfMemoryError raised, true returned.
+  bool allocationFailed(const char* function);
   // An exception escaped a function body: recorded as invalid, never thrown on.
   void recordFailure(const char* function) noexcept;
 
@@ -71,6 +79,8 @@ struct VmState {
   ClassRegistry classes;
   JavaHeap heap;
   JavaObject* pendingException = nullptr;
+  bool allocationsFail = false;
+  FakeJvm* owner = nullptr;
   bool destroyed = false;
   std::map<const void*, std::unique_ptr<std::u16string>> pinnedChars;
   std::map<const void*, std::unique_ptr<std::string>> pinnedUtf;

@@ -145,17 +145,19 @@ std::string JniDriver::create() {
 
 std::string JniDriver::findClass(const std::string& name) {
   jclass found = env_->FindClass(name.c_str());
-  if (found)
-    env_->DeleteLocalRef(found);
-  return "findClass " + name + (found ? " found" : " null");
+  if (!found) // the VM's NoClassDefFoundError, cleared as the launcher clears it
+    return "findClass " + name + " null: " + pendingExceptionText();
+  env_->DeleteLocalRef(found);
+  return "findClass " + name + " found";
 }
 
 std::string JniDriver::getStaticMethod(const std::vector<std::string>& step) {
   jclass type = env_->FindClass(field(step, 1).c_str());
   if (!type)
-    return "getStaticMethod no class";
+    return "getStaticMethod no class: " + pendingExceptionText();
   jmethodID method = env_->GetStaticMethodID(type, field(step, 2).c_str(), field(step, 3).c_str());
-  return std::string("getStaticMethod ") + (method ? "found" : "null");
+  env_->DeleteLocalRef(type);
+  return method ? "getStaticMethod found" : "getStaticMethod null: " + pendingExceptionText();
 }
 
 std::string JniDriver::registerNatives(const std::vector<std::string>& step) {
@@ -263,11 +265,12 @@ std::string JniDriver::pendingExceptionText() {
   jthrowable exception = env_->ExceptionOccurred();
   if (!exception)
     return {};
+  // Only the exception functions are allowed while it is pending: describing clears it.
+  env_->ExceptionDescribe();
   jclass type = env_->GetObjectClass(exception);
   jmethodID toString = type ? env_->GetMethodID(type, "toString", "()Ljava/lang/String;") : nullptr;
   std::string text = toString ? stringText(env_, static_cast<jstring>(env_->CallObjectMethod(exception, toString)))
                               : "(no toString)";
-  env_->ExceptionDescribe();
   env_->ExceptionClear();
   return text;
 }
