@@ -2,15 +2,19 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "fs/path_names.h"
+#include "fs/path_rules.h"
 #include "jvm/native_library_path.h"
 #include "jvm/native_path_list.h"
 #include "jvm/variables.h"
+#include "launcher/launcher_state.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
 #include "text/codepage.h"
+#include "win32/environment.h"
 #include "win32/procedure.h"
 #include "win32/unique_handle.h"
 
@@ -24,14 +28,7 @@ constexpr size_t kDirectoriesBufferBytes = 6000;
 using AddDllDirectoryFunction = DLL_DIRECTORY_COOKIE(WINAPI*)(PCWSTR);
 using RemoveDllDirectoryFunction = BOOL(WINAPI*)(DLL_DIRECTORY_COOKIE);
 
-std::string currentPath() {
-  DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
-  if (size == 0) return std::string();
-  std::string value(size, '\0');
-  DWORD length = GetEnvironmentVariableA("PATH", &value[0], size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
+std::vector<std::string> configuredDirectories;
 
 } // namespace
 
@@ -40,9 +37,8 @@ void setNativeLibraryPath() {
   logPrint(L"native lib dir is %S", directories);
   expandVariables(directories);
   NativeLibraryPath nativePath = buildNativeLibraryPath(
-      directories, [](const std::string& piece) { return resolveLauncherPath(piece); }, currentPath());
-  // The directories stay registered for the rest of the process, so the cookies are not kept.
-  for (const std::string& directory : nativePath.directories) addDllDirectory(directory);
+      directories, [](const std::string& piece) { return resolveLauncherPath(piece); }, environmentVariable("PATH").value_or(""));
+  configuredDirectories = nativePath.directories;
 
   if (SetEnvironmentVariableA("PATH", nativePath.path.c_str())) {
     logPrint(L"Setting PATH (native libs) %S", nativePath.path);
@@ -54,13 +50,28 @@ void setNativeLibraryPath() {
   _putenv(("PATH=" + nativePath.path).c_str());
 }
 
+void registerNativeLibraryDirectories() {
+  // A directory of the TempDir that no included file created is made, so that libraries
+  // the installer puts there later are found too; it goes with the TempDir.
+  std::string tempDir = withTrailingSeparator(launcherState().extractionDir);
+  for (const std::string& directory : configuredDirectories)
+    if (tempDir.size() > 1 && directory.compare(0, tempDir.size(), tempDir) == 0 && !pathExists(directory))
+      CreateDirectoryA(directory.c_str(), nullptr);
+  // The directories stay registered for the rest of the process, so the cookies are not kept.
+  for (const std::string& directory : configuredDirectories) addDllDirectory(directory);
+}
+
 DllDirectoryCookie addDllDirectory(const std::string& directory) {
   auto add = systemFunction<AddDllDirectoryFunction>(L"kernel32.dll", "AddDllDirectory");
   if (!add) return nullptr;
   std::wstring wide = narrowToWide(directory);
   if (wide.empty()) return nullptr;
-  logPrint(L"Adding DLL directory %s", wide);
-  return add(wide.c_str());
+  DllDirectoryCookie cookie = add(wide.c_str());
+  if (cookie)
+    logPrint(L"Adding DLL directory %s", wide);
+  else
+    logError(L"Adding DLL directory %s failed with error %d", wide, static_cast<int>(GetLastError()));
+  return cookie;
 }
 
 void removeDllDirectory(DllDirectoryCookie cookie) {

@@ -13,6 +13,7 @@
 #include "log/error_report.h"
 #include "payload/locale_choice.h"
 #include "runtime/jvm_home.h"
+#include "win32/environment.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -49,19 +50,6 @@ public:
 
   bool pathExists(const std::string& path) override { return lnx::pathExists(path); }
 };
-
-std::optional<std::string> environmentVariable(const std::string& name) {
-  DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-  if (size == 0) {
-    DWORD error = GetLastError();
-    if (error == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-    return std::string();
-  }
-  std::string value(size, '\0');
-  DWORD length = GetEnvironmentVariableA(name.c_str(), &value[0], size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
 
 // The executable's name as GetModuleFileNameW reports it, growing the buffer until it fits.
 std::wstring reportedModuleFileName() {

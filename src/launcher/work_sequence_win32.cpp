@@ -182,6 +182,7 @@ int runWorkSequence(void* progressWindow) {
     setNativeLibraryPath();
     changeToExtractionDirectory();
     extractOrFail(window);
+    registerNativeLibraryDirectories(); // now that extraction has created them
   }
   stopIfCanceled();
 

@@ -10,6 +10,7 @@
 #include "payload/tables.h"
 #include "runtime/jvm_home.h"
 #include "runtime/jvm_loading.h"
+#include "win32/environment.h"
 
 namespace lnx {
 
@@ -18,19 +19,15 @@ namespace {
 const char* const kVmDirectories[] = {"hotspot", "client", "server", "classic", "jrockit"};
 void* createJavaVm = nullptr;
 
-std::string currentPath() {
-  std::vector<char> buffer(12000);
-  DWORD length = GetEnvironmentVariableA("PATH", buffer.data(), static_cast<DWORD>(buffer.size()));
-  return length < buffer.size() ? std::string(buffer.data(), length) : std::string();
-}
-
-// Sets PATH for the process and for the C runtime's copy of the environment.
-void setPath(const std::string& path) {
-  if (SetEnvironmentVariableA("PATH", path.c_str()))
-    logPrint(L"Setting PATH %S", path);
+// Sets PATH for the process and for the C runtime's copy of the environment; nothing
+// removes the variable, as it was before when it was not set.
+void setPath(const std::optional<std::string>& path) {
+  std::string shown = path.value_or("");
+  if (SetEnvironmentVariableA("PATH", path ? path->c_str() : nullptr))
+    logPrint(L"Setting PATH %S", shown);
   else
-    logPrint(L"Setting PATH %S failed with error %d", path, static_cast<int>(GetLastError()));
-  _putenv(("PATH=" + path).c_str());
+    logPrint(L"Setting PATH %S failed with error %d", shown, static_cast<int>(GetLastError()));
+  _putenv(("PATH=" + shown).c_str());
 }
 
 } // namespace
@@ -48,8 +45,9 @@ JvmLibrary loadJvmLibrary(const std::string& javaExe) {
   std::string binDirectory = javaExeDirectory(javaExe);
   if (!binDirectory.empty()) binDirectory.pop_back(); // without the backslash
   DllDirectoryCookie cookie = addDllDirectory(binDirectory);
-  std::string oldPath = currentPath();
-  setPath(oldPath + ";" + binDirectory);
+  // At its real size: a PATH cut to a buffer would be lost when it is restored.
+  std::optional<std::string> oldPath = environmentVariable("PATH");
+  setPath(oldPath.value_or("") + ";" + binDirectory);
 
   JvmLibrary loaded = nullptr;
   std::string configured = getConfigString(config::preferredVmDirectory, 200);

@@ -12,6 +12,7 @@
 #include "launcher/launcher_state.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
+#include "runtime/jvm_loading.h"
 
 namespace lnx {
 namespace {
@@ -20,6 +21,12 @@ std::string win32Path() {
   char value[32767];
   DWORD length = GetEnvironmentVariableA("PATH", value, sizeof value);
   return std::string(value, length < sizeof value ? length : 0);
+}
+
+bool logged(const test::LogCapture& log, const std::wstring& start) {
+  for (const std::wstring& line : log.captured())
+    if (line.rfind(start, 0) == 0) return true;
+  return false;
 }
 
 std::string runtimePath() {
@@ -60,8 +67,46 @@ TEST_F(NativeLibraryPathTest, TempDirUserComesFirstInBothViews) {
   EXPECT_EQ(expected, win32Path());
   EXPECT_EQ(expected, runtimePath());
   EXPECT_TRUE(log.contains(L"native lib dir is ${launcher:sys.launcherTempDirectory}\\user"));
-  EXPECT_TRUE(log.contains(L"Adding DLL directory C:\\lnxtemp\\e4j1.tmp\\user"));
   EXPECT_TRUE(log.contains(L"Setting PATH (native libs) " + std::wstring(expected.begin(), expected.end())));
+  EXPECT_FALSE(logged(log, L"Adding DLL directory")) << "the directory does not exist before extraction";
+}
+
+TEST_F(NativeLibraryPathTest, DirectoriesAreRegisteredOnceTheyExistAndAFailureIsLogged) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string tempDir = std::string(temp) + "lnxnativepath" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(tempDir.c_str(), nullptr);
+  CreateDirectoryA((tempDir + "\\user").c_str(), nullptr);
+  launcherState().extractionDir = tempDir;
+  configure("${launcher:sys.launcherTempDirectory}\\user;${launcher:sys.launcherTempDirectory}\\made;C:\\lnx missing");
+  test::LogCapture log;
+  setNativeLibraryPath();
+  registerNativeLibraryDirectories();
+  bool made = RemoveDirectoryA((tempDir + "\\made").c_str());
+  RemoveDirectoryA((tempDir + "\\user").c_str());
+  RemoveDirectoryA(tempDir.c_str());
+  std::wstring wideTempDir(tempDir.begin(), tempDir.end());
+  EXPECT_TRUE(log.contains(L"Adding DLL directory " + wideTempDir + L"\\user"));
+  EXPECT_TRUE(made) << "a missing directory of the TempDir is created";
+  EXPECT_TRUE(log.contains(L"Adding DLL directory " + wideTempDir + L"\\made"));
+  EXPECT_TRUE(logged(log, L"ERROR: Adding DLL directory C:\\lnx missing failed with error "));
+  EXPECT_FALSE(log.contains(L"Adding DLL directory C:\\lnx missing"));
+}
+
+TEST_F(NativeLibraryPathTest, APathLongerThanAnyBufferIsKeptWholeAndRestoredAfterAFailedLoad) {
+  std::string longPath;
+  while (longPath.size() < 20000) longPath += "C:\\tools\\directory" + std::to_string(longPath.size()) + ";";
+  SetEnvironmentVariableA("PATH", longPath.c_str());
+  configure("lib");
+  setNativeLibraryPath();
+  const std::string withLibraries = launcherDirectory() + "lib;" + longPath;
+  EXPECT_EQ(withLibraries, win32Path());
+  EXPECT_EQ(nullptr, loadJvmForJavaExe("C:\\no runtime\\bin\\java.exe"));
+  EXPECT_EQ(withLibraries, win32Path()) << "the failed load restores the PATH it found";
+
+  SetEnvironmentVariableA("PATH", nullptr);
+  EXPECT_EQ(nullptr, loadJvmForJavaExe("C:\\no runtime\\bin\\java.exe"));
+  EXPECT_EQ(0u, GetEnvironmentVariableA("PATH", nullptr, 0)) << "a PATH that was not set is not set afterwards";
 }
 
 TEST_F(NativeLibraryPathTest, EmptyValueKeepsPathContent) {
