@@ -28,11 +28,22 @@ bool judgeVersion(JavaExeSystem& system, Registry& registry, const std::string& 
   return isVersionAllowed(version, bounds, allowBeta);
 }
 
+// The layout of a JDK of version 9 or later, which has no lib\tools.jar: its compiler lies
+// beside java.exe, and it has no jre folder.
+bool isModularJdk(JavaExeSystem& system, const std::string& home) {
+  return system.fileExists(home + "\\bin\\javac.exe") && !system.fileExists(home + "\\jre");
+}
+
 } // namespace
 
 bool javaExeForHome(JavaExeSystem& system, std::string& javaExe, const std::string& home) {
   javaExe = home + "\\jre\\bin\\java.exe";
-  if (getConfigInt(config::requireJdk) != 0) return system.fileExists(home + "\\lib\\tools.jar");
+  if (getConfigInt(config::requireJdk) != 0) {
+    if (system.fileExists(home + "\\lib\\tools.jar")) return true;
+    if (!isModularJdk(system, home)) return false;
+    javaExe = home + "\\bin\\java.exe";
+    return true;
+  }
   if (!system.fileExists(javaExe)) javaExe = home + "\\bin\\java.exe";
   return true;
 }

@@ -10,8 +10,9 @@
 namespace lnx {
 
 // home\jre\bin\java.exe when it exists, else home\bin\java.exe (true either way). Under
-// entry 131 (JDK required) the answer is home\jre\bin\java.exe, and it holds only when
-// home\lib\tools.jar exists.
+// entry 131 (JDK required) only a JDK home holds: one with home\lib\tools.jar (1.x), whose
+// answer is home\jre\bin\java.exe, or one with home\bin\javac.exe and no jre folder
+// (9 and later), whose answer is home\bin\java.exe.
 bool javaExeForHome(JavaExeSystem& system, std::string& javaExe, const std::string& home);
 
 // Turns javaExe into its lower-case full path, finds its version (from the version cache

@@ -13,6 +13,7 @@ public:
   virtual std::string fullPath(const std::string& path) = 0;
   // False when the file is missing; otherwise its last-write time (FILETIME as 64 bits).
   virtual bool lastWriteTime(const std::string& path, uint64_t& time) = 0;
+  // Whether a file or a directory is there.
   virtual bool fileExists(const std::string& path) = 0;
   // Runs the java.exe with -version; false when no version could be read (it may then
   // have recorded the failure marker "1.0.0" in the version cache itself).

@@ -30,13 +30,19 @@ std::string shortPathOf(const std::string& path) {
   return std::string(buffer.data(), length);
 }
 
-std::string firstLineOf(const std::string& file) {
+// What the probed java.exe wrote to its standard error, read as text: enough for the
+// notices before the version line, never more than a bounded amount.
+std::string probeOutputOf(const std::string& file) {
+  constexpr size_t kLongestOutput = 64 * 1024;
+  std::string output;
   FILE* stream = std::fopen(file.c_str(), "r");
-  if (!stream) return std::string();
-  char line[100] = "";
-  if (!std::fgets(line, sizeof line, stream)) line[0] = 0;
+  if (!stream) return output;
+  char buffer[4096];
+  size_t count = 0;
+  while (output.size() < kLongestOutput && (count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+    output.append(buffer, count);
   std::fclose(stream);
-  return line;
+  return output;
 }
 
 bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::string& version) {
@@ -83,7 +89,7 @@ bool probeJavaVersion(const std::string& javaExe, uint64_t lastWriteTime, std::s
 
   bool found = false;
   if (exitCode == 0) {
-    std::optional<std::string> parsed = versionFromProbeLine(firstLineOf(outputFile));
+    std::optional<std::string> parsed = versionFromProbeOutput(probeOutputOf(outputFile));
     if (parsed) {
       version = *parsed;
       logPrint(L"Java version: %S", version);

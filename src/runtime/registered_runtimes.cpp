@@ -44,6 +44,14 @@ bool takeBetter(const Candidate& first, const Candidate& second, std::string& ja
   return true;
 }
 
+// Greatest version first; of names with equal versions ("1.8.0_201", "1.8.0-201") the
+// greater byte string comes first.
+bool greaterVersionFirst(const std::string& a, const std::string& b) {
+  if (isVersionGreater(a, b)) return true;
+  if (isVersionGreater(b, a)) return false;
+  return a > b;
+}
+
 bool jdkRequired() { return getConfigInt(config::requireJdk) != 0; }
 
 RegistryKeyName machineKey(const std::string& path) { return {RegistryRoot::LocalMachine, path}; }
@@ -144,10 +152,9 @@ bool checkAllVersions(Registry& registry, JavaExeSystem& system, std::string& ja
   names.erase(std::remove_if(names.begin(), names.end(),
                              [&](const std::string& name) { return !isVersionInRange(name, bounds); }),
               names.end());
-  // Byte order, not version order: "1.8.0_31" comes after "1.8.0_201".
-  std::sort(names.begin(), names.end());
-  for (auto name = names.rbegin(); name != names.rend(); ++name)
-    if (checkJavaHome(registry, system, javaExe, version, bounds, key + "\\" + *name)) return true;
+  std::sort(names.begin(), names.end(), greaterVersionFirst);
+  for (const std::string& name : names)
+    if (checkJavaHome(registry, system, javaExe, version, bounds, key + "\\" + name)) return true;
   return false;
 }
 

@@ -35,7 +35,8 @@ bool findJavaSoftRuntime(Registry& registry, JavaExeSystem& system, std::string&
 bool checkCurrentVersion(Registry& registry, JavaExeSystem& system, std::string& javaExe, std::string& version,
                          const VersionBounds& bounds, const std::string& jdkKey, const std::string& jreKey);
 
-// The version subkeys of key in range, tried from the greatest name down (byte order).
+// The version subkeys of key in range, tried from the greatest version down (isVersionGreater);
+// among names of equal version the greater byte string goes first.
 bool checkAllVersions(Registry& registry, JavaExeSystem& system, std::string& javaExe, std::string& version,
                       const VersionBounds& bounds, const std::string& key);
 
@@ -50,6 +51,7 @@ bool findLocatedRuntimes(Registry& registry, JavaExeSystem& system, RegistryRoot
 void rememberLocatedRuntime(Registry& registry, const std::string& javaExe);
 
 // The cached version of javaExe when its entry was made for the same last-write time.
+// Values that older launchers wrote cut short or with a double quote count as no entry.
 bool readCachedVersion(Registry& registry, const std::string& javaExe, uint64_t lastWriteTime, std::string& version);
 // Records the version; failures are silent.
 void storeCachedVersion(Registry& registry, const std::string& javaExe, uint64_t lastWriteTime,

@@ -23,9 +23,10 @@ std::vector<uint8_t> fileTimeBytes(uint64_t time) {
   return bytes;
 }
 
-// Versions that older launchers wrote cut short; they say nothing about the runtime.
-bool isTruncatedVersion(const std::string& version) {
-  return version == "1.7." || version == "1.6." || version == "1.5.";
+// Versions that older launchers wrote cut short, or with the closing quote and part of
+// the date that newer runtimes print after the version; they say nothing about the runtime.
+bool isDamagedVersion(const std::string& version) {
+  return version == "1.7." || version == "1.6." || version == "1.5." || version.find('"') != std::string::npos;
 }
 
 } // namespace
@@ -49,7 +50,7 @@ bool readCachedVersion(Registry& registry, const std::string& javaExe, uint64_t 
   if (registry.readBinary(key, "LastWriteTime", kFileTimeBytes, storedTime) != kRegistryOk) return false;
   if (registry.readString(key, "Version", kCachedVersionBytes, cached) != kRegistryOk) return false;
   if (storedTime != fileTimeBytes(lastWriteTime)) return false;
-  if (cached.size() >= kVersionBufferBytes || isTruncatedVersion(cached)) return false;
+  if (cached.size() >= kVersionBufferBytes || isDamagedVersion(cached)) return false;
   version = cached;
   return true;
 }

@@ -28,10 +28,15 @@ public:
   bool lastWriteTime(const std::string& path, uint64_t& time) override {
     auto found = javaExes.find(path);
     time = found != javaExes.end() ? found->second.lastWriteTime : 0;
-    return fileExists(path);
+    return isFile(path);
   }
+  // A directory exists when a file lies below it.
   bool fileExists(const std::string& path) override {
-    return javaExes.count(lower(path)) || otherFiles.count(lower(path));
+    std::string directory = lower(path) + "\\";
+    auto isBelow = [&](const std::string& file) { return file.compare(0, directory.size(), directory) == 0; };
+    return isFile(path) ||
+           std::any_of(javaExes.begin(), javaExes.end(), [&](const auto& entry) { return isBelow(entry.first); }) ||
+           std::any_of(otherFiles.begin(), otherFiles.end(), isBelow);
   }
   bool probeVersion(const std::string& javaExe, uint64_t, std::string& version) override {
     probed.push_back(javaExe);
@@ -46,6 +51,7 @@ public:
   std::vector<std::string> probed;
 
 private:
+  bool isFile(const std::string& path) const { return javaExes.count(lower(path)) || otherFiles.count(lower(path)); }
   static std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

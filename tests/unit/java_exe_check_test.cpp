@@ -41,6 +41,19 @@ TEST(JavaExeForHome, JdkRequiredDemandsToolsJar) {
   EXPECT_EQ("c:\\jdk\\jre\\bin\\java.exe", javaExe) << "named even though it is missing";
 }
 
+TEST(JavaExeForHome, JdkRequiredAcceptsAModularJdkByItsLayout) {
+  test::ConfigScope config({{config::requireJdk, "1"}});
+  test::FakeJavaExeSystem system;
+  std::string javaExe;
+  system.addJavaExe("c:\\jdk17\\bin\\java.exe", "17.0.1");
+  system.addFile("c:\\jdk17\\bin\\javac.exe");
+  EXPECT_TRUE(javaExeForHome(system, javaExe, "c:\\jdk17"));
+  EXPECT_EQ("c:\\jdk17\\bin\\java.exe", javaExe);
+  system.addJavaExe("c:\\jdk8\\jre\\bin\\java.exe", "1.8.0_201");
+  system.addFile("c:\\jdk8\\bin\\javac.exe");
+  EXPECT_FALSE(javaExeForHome(system, javaExe, "c:\\jdk8")) << "a home with a jre folder needs tools.jar";
+}
+
 class CheckJavaExe : public ::testing::Test {
 protected:
   bool check(std::string javaExe, const VersionBounds& bounds = {}, bool allowBeta = false, bool useCache = true) {
@@ -105,7 +118,8 @@ TEST_F(CheckJavaExe, CacheHitAvoidsTheProbe) {
 
 TEST_F(CheckJavaExe, UnusableCacheEntriesAreProbedAgainAndOverwritten) {
   system.addJavaExe("c:\\jre\\bin\\java.exe", "1.8.0_201", 77);
-  for (auto [time, cached] : {std::pair<uint64_t, const char*>{76, "1.8.0_191"}, {77, "1.0.0"}, {77, "1.7."}}) {
+  for (auto [time, cached] :
+       {std::pair<uint64_t, const char*>{76, "1.8.0_191"}, {77, "1.0.0"}, {77, "1.7."}, {77, "11.0.2\" 2019-01-1"}}) {
     storeCachedVersion(registry, "c:\\jre\\bin\\java.exe", time, cached);
     system.probed.clear();
     EXPECT_TRUE(check("c:\\jre\\bin\\java.exe")) << cached;

@@ -71,18 +71,28 @@ TEST_F(RegisteredRuntimes, CurrentVersionOutOfRangeFallsBackToTheSubkeys) {
   EXPECT_EQ("1.8.0_201", version);
 }
 
-TEST_F(RegisteredRuntimes, SubkeysAreTriedGreatestByteStringFirst) {
-  for (const char* name : {"1.8.0_31", "11.0.2", "1.8.0_201", "1.7.0_80"})
+TEST_F(RegisteredRuntimes, SubkeysAreTriedGreatestVersionFirst) {
+  for (const char* name : {"1.8.0_31", "9.0.4", "1.6.0_45", "1.8.0_201", "17.0.1", "1.7.0_80", "1.8.0_45"})
     addJavaSoft("JRE", name, std::string("c:\\jre") + name, ""); // every probe fails
-  EXPECT_FALSE(javaSoft(parseVersionBounds("1.7", "1.8")));
-  EXPECT_EQ((std::vector<std::string>{"c:\\jre1.8.0_31\\bin\\java.exe", "c:\\jre1.8.0_201\\bin\\java.exe",
-                                      "c:\\jre1.7.0_80\\bin\\java.exe"}),
+  EXPECT_FALSE(javaSoft(parseVersionBounds("1.7", "")));
+  EXPECT_EQ((std::vector<std::string>{"c:\\jre17.0.1\\bin\\java.exe", "c:\\jre9.0.4\\bin\\java.exe",
+                                      "c:\\jre1.8.0_201\\bin\\java.exe", "c:\\jre1.8.0_45\\bin\\java.exe",
+                                      "c:\\jre1.8.0_31\\bin\\java.exe", "c:\\jre1.7.0_80\\bin\\java.exe"}),
             system.probed)
-      << "11.0.2 is out of range";
+      << "1.6.0_45 is out of range";
+  system.addJavaExe("c:\\jre1.8.0_45\\bin\\java.exe", "1.8.0_45");
   system.addJavaExe("c:\\jre1.8.0_201\\bin\\java.exe", "1.8.0_201");
-  system.addJavaExe("c:\\jre1.8.0_31\\bin\\java.exe", "1.8.0_31");
   ASSERT_TRUE(javaSoft(parseVersionBounds("1.7", "1.8")));
-  EXPECT_EQ("c:\\jre1.8.0_31\\bin\\java.exe", javaExe) << "byte order, not version order";
+  EXPECT_EQ("c:\\jre1.8.0_201\\bin\\java.exe", javaExe);
+}
+
+TEST_F(RegisteredRuntimes, SubkeysOfEqualVersionAreTriedGreatestByteStringFirst) {
+  for (const char* name : {"1.8.0-201", "1.8.0_201", "1.8.0.201"})
+    addJavaSoft("JRE", name, std::string("c:\\jre") + name, "");
+  EXPECT_FALSE(javaSoft());
+  EXPECT_EQ((std::vector<std::string>{"c:\\jre1.8.0_201\\bin\\java.exe", "c:\\jre1.8.0.201\\bin\\java.exe",
+                                      "c:\\jre1.8.0-201\\bin\\java.exe"}),
+            system.probed);
 }
 
 TEST_F(RegisteredRuntimes, OlderLayoutIsConsultedWhenTheNewerHasNothing) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "payload/catalogue.h"
+#include "runtime/version_line.h"
 #include "test_config.h"
 #include "test_log_capture.h"
 
@@ -107,6 +108,23 @@ TEST(VersionGreater, StrictOrderOverComponents) {
   EXPECT_TRUE(isVersionGreater("1", ""));
   EXPECT_FALSE(isVersionGreater("", ""));
   EXPECT_TRUE(isVersionGreater("11.0.2", "1.8.0_401"));
+}
+
+TEST(ProbeOutput, OptionNoticesBeforeTheVersionLineAreSkipped) {
+  EXPECT_EQ("1.8.0_201", versionFromProbeOutput("Picked up JAVA_TOOL_OPTIONS: -Dfile.encoding=UTF8\r\n"
+                                                "java version \"1.8.0_201\"\r\n"
+                                                "Java(TM) SE Runtime Environment (build 1.8.0_201-b09)\r\n"));
+  EXPECT_EQ("17.0.2", versionFromProbeOutput("Picked up _JAVA_OPTIONS: -Xmx1g\n"
+                                             "Picked up JDK_JAVA_OPTIONS: -Dname=\"openjdk version \"\n"
+                                             "openjdk version \"17.0.2\" 2022-01-18\n"));
+  EXPECT_EQ("11.0.2", versionFromProbeOutput("openjdk version \"11.0.2\" 2019-01-15\nOpenJDK Runtime\n"));
+}
+
+TEST(ProbeOutput, OnlyTheFirstOtherLineCounts) {
+  EXPECT_EQ(std::nullopt, versionFromProbeOutput("Error occurred during initialization of VM\n"
+                                                 "java version \"1.8.0_201\"\n"));
+  EXPECT_EQ(std::nullopt, versionFromProbeOutput("Picked up _JAVA_OPTIONS: -Xmx1g\n"));
+  EXPECT_EQ(std::nullopt, versionFromProbeOutput(""));
 }
 
 } // namespace
