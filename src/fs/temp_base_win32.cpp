@@ -139,8 +139,25 @@ std::wstring getTempBaseW(bool failIsFatal) {
   return s.cachedWide;
 }
 
-bool setManualTempDir(const std::wstring& directory) {
+namespace {
+
+// A relative directory is taken against the current directory of its acceptance: the
+// launcher changes directories later and must keep using the one it probed.
+std::wstring absoluteDirectory(const std::wstring& directory) {
+  if (directory.empty()) return directory;
+  DWORD size = GetFullPathNameW(directory.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  DWORD length = size ? GetFullPathNameW(directory.c_str(), size, &full[0], nullptr) : 0;
+  if (length == 0 || length >= size) return directory;
+  full.resize(length);
+  return full;
+}
+
+} // namespace
+
+bool setManualTempDir(const std::wstring& given) {
   TempBaseState& s = state();
+  std::wstring directory = absoluteDirectory(given);
   std::string narrow;
   bool usable = probeDirectory(directory, false, true);
   if (usable) {

@@ -12,8 +12,8 @@ std::string makeTempFileName();
 // ends the process with internal error 7 when none could be created.
 void createTempDir();
 
-// Unless in a language restart: empties and removes the extraction directory (files of
-// it and of its direct subdirectories) and the unique file that named it.
+// Unless it is the directory a language restart re-uses: empties and removes the
+// extraction directory (its whole tree) and the unique file that named it.
 void removeExtractionDirectory();
 
 // The unique file that named the TempDir ("<name>_dir<number>" -> "<name>"), or empty.

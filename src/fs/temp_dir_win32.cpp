@@ -52,7 +52,9 @@ void createTempDir() {
 
 void removeExtractionDirectory() {
   const LauncherState& state = launcherState();
-  if (state.languageRestart || state.extractionDir.empty()) return;
+  // A language restart keeps the directory it re-uses, not one it had to make afresh.
+  bool reused = state.languageRestart && !state.restartFilesMissing;
+  if (reused || state.extractionDir.empty()) return;
   emptyDirectory(state.extractionDir, true);
   SetCurrentDirectoryA(launcherDirectory().c_str()); // a working directory cannot be removed
   RemoveDirectoryA(state.extractionDir.c_str());

@@ -37,7 +37,9 @@ void showError(const std::wstring& text) {
   std::wstring logPath = getLogPath();
   std::wstring composed = limited(composeErrorText(text, logPath.empty() ? logPath : longFormOf(logPath)));
   if (launcherState().showMessageBoxes) {
+    // Before the tables are read (a failure while reading them) the caption is the default.
     std::wstring caption = getMessageOrConfig(message::errorCaption);
+    if (caption.empty()) caption = defaultMessageText(message::errorCaption);
     MessageBoxW(errorOwner, composed.c_str(), caption.c_str(), MB_ICONERROR);
   } else {
     std::string narrow;

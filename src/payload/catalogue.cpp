@@ -64,6 +64,12 @@ const std::vector<ConfigInfo>& configCatalogue() {
   return catalogue;
 }
 
+std::wstring defaultMessageText(int id) {
+  for (const MessageInfo& message : messageCatalogue())
+    if (message.id == id) return message.defaultText;
+  return std::wstring();
+}
+
 const std::vector<MessageInfo>& messageCatalogue() {
   static const std::vector<MessageInfo> catalogue = {
       {1000, L"Error"},

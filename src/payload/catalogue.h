@@ -111,6 +111,8 @@ struct MessageInfo {
 
 const std::vector<ConfigInfo>& configCatalogue();
 const std::vector<MessageInfo>& messageCatalogue();
+// The English default of a message, or empty for an id the catalogue does not hold.
+std::wstring defaultMessageText(int id);
 const ConfigInfo* findConfigById(int id);
 const ConfigInfo* findConfigByName(const std::string& name);
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "text/codepage.h"
+#include "text/narrow_conversion.h"
 
 namespace lnx {
 
@@ -22,13 +23,16 @@ bool wideToNarrow(const std::wstring& wide, std::string& out) {
   out.clear();
   if (wide.empty()) return true;
   UINT codePage = fileApiCodePage();
+  NarrowConversion conversion = narrowConversionFor(codePage == CP_ACP ? GetACP() : GetOEMCP());
   BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, "?", &usedDefault);
+  const char* defaultChar = conversion.reportsDefaultChar ? "?" : nullptr;
+  BOOL* reportUse = conversion.reportsDefaultChar ? &usedDefault : nullptr;
+  int length = WideCharToMultiByte(codePage, conversion.flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                   defaultChar, reportUse);
   if (length <= 0) return false;
   out.assign(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &out[0], length,
-                      "?", &usedDefault);
+  WideCharToMultiByte(codePage, conversion.flags, wide.data(), static_cast<int>(wide.size()), &out[0], length,
+                      defaultChar, reportUse);
   return !usedDefault;
 }
 

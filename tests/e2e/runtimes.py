@@ -35,12 +35,13 @@ def pack_bytes(jar: bytes) -> bytes:
 
 
 def minimal_jar(*entries: str) -> bytes:
-    """A real (zip) jar with a manifest and one small file per entry name."""
+    """A real (zip) jar with a manifest and one small file per entry name; the same bytes
+    for the same names (fixed entry times), so a test can compare a jar it made twice."""
     buffer = io.BytesIO()
     with zipfile.ZipFile(buffer, "w") as jar:
-        jar.writestr("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n\r\n")
-        for entry in entries:
-            jar.writestr(entry, entry.encode("utf-8"))
+        for name, content in [("META-INF/MANIFEST.MF", b"Manifest-Version: 1.0\r\n\r\n"),
+                              *((entry, entry.encode("utf-8")) for entry in entries)]:
+            jar.writestr(zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0)), content)
     return buffer.getvalue()
 
 

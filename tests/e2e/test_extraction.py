@@ -119,6 +119,19 @@ class TestDirectories:
         assert "Current working dir: " + wine.windows_path(previous) in log
         assert (previous / "lnxruntime.jar").exists(), "a language restart never removes the directory"
 
+    def test_language_restart_with_files_missing_removes_the_fresh_directory(self, wine, launcher, lnxpack,
+                                                                          tmp_setup_dir, clean_temp):
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir)
+        previous = tmp_setup_dir / "previous"
+        previous.mkdir()
+        (previous / "lnxruntime.jar").write_bytes(b"jar")  # lnxparams.conf is missing
+        result = wine.run(setup, "__lnx_lang_restart", cwd=previous, env={"MORVA_LOG": "yes"}, timeout=60)
+
+        assert result.returncode == 83
+        assert "Temp dir3" in newest_log_text(clean_temp), "the files are extracted afresh"
+        assert leftovers(clean_temp) == [], "the fresh directory goes like any other"
+        assert (previous / "lnxruntime.jar").exists(), "the previous directory is not the run's to remove"
+
     def test_concurrent_runs_get_their_own_directories(self, wine, launcher, lnxpack, tmp_setup_dir, clean_temp):
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, files={"lnxruntime.jar": b"j" * 100000})
         runs = [wine.start(setup, "-q", env={"MORVA_LOG": "yes"}) for _ in range(10)]

@@ -16,6 +16,7 @@ class TestDamagedPayload:
             reading = dialogs.read(process="setup.exe", press_id=1)
             result = run.wait(timeout=30)
 
+        assert reading.caption == "Error", "before the tables are read the caption is the default"
         assert reading.message.startswith("Internal Error: magic\n\nLog: C:\\")
         log = log_files(clean_logs)
         assert len(log) == 1, "an error box hands out the log path, so the log is kept"
@@ -45,6 +46,7 @@ class TestDamagedPayload:
             result = run.wait(timeout=30)
 
         assert reading.message.split("\n\n")[0] == f"Internal Error: {reader}"
+        assert reading.caption == "Error"
         assert result.returncode == 1
 
 

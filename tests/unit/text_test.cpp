@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "text/format_text.h"
+#include "text/narrow_conversion.h"
 #include "text/utf16.h"
 
 namespace lnx {
@@ -30,6 +31,28 @@ TEST(Utf16, RoundTripsIncludingSurrogatePairs) {
   EXPECT_EQ(text, decodeUtf16Le(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   EXPECT_EQ("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80z", wideToUtf8(text));
   EXPECT_EQ(text, utf8ToWide(wideToUtf8(text)));
+}
+
+} // namespace
+} // namespace lnx
+
+namespace lnx {
+namespace {
+
+TEST(NarrowConversion, UnicodeCodePagesTakeNoBestFitFlagsNorADefaultCharacter) {
+  // With WC_NO_BEST_FIT_CHARS or a default character UTF-8 fails every conversion.
+  for (unsigned codePage : {65001u, 54936u}) {
+    EXPECT_EQ(kErrorInvalidChars, narrowConversionFor(codePage).flags) << codePage;
+    EXPECT_FALSE(narrowConversionFor(codePage).reportsDefaultChar) << codePage;
+  }
+  for (unsigned codePage : {65000u, 50220u, 50229u, 57002u, 57011u, 42u}) {
+    EXPECT_EQ(0u, narrowConversionFor(codePage).flags) << codePage;
+    EXPECT_FALSE(narrowConversionFor(codePage).reportsDefaultChar) << codePage;
+  }
+  for (unsigned codePage : {1252u, 932u, 850u, 1251u}) {
+    EXPECT_EQ(kNoBestFitChars, narrowConversionFor(codePage).flags) << codePage;
+    EXPECT_TRUE(narrowConversionFor(codePage).reportsDefaultChar) << codePage;
+  }
 }
 
 } // namespace

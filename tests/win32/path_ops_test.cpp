@@ -87,6 +87,20 @@ TEST_F(ScratchDirectory, UnrepresentableNameFailsNarrowProbeOnly) {
   RemoveDirectoryW(greek.c_str());
 }
 
+TEST_F(ScratchDirectory, ARelativeManualTempDirIsKeptAbsolute) {
+  CreateDirectoryA((root_ + "\\rel").c_str(), nullptr);
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(root_.c_str());
+  bool accepted = setManualTempDir(L"rel");
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(accepted);
+  std::string base = getTempBase();
+  EXPECT_EQ(root_ + "\\rel", base.back() == '\\' ? base.substr(0, base.size() - 1) : base)
+      << "a later change of directory does not move the base";
+  setManualTempDir(L""); // the next tests search again
+}
+
 TEST(ModuleNames, DirectoriesEndInSeparatorAndMatchTheModule) {
   const std::string& module = moduleFileName();
   EXPECT_GE(module.size(), 5u);
