@@ -89,10 +89,13 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Commun
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe == INVALID_HANDLE_VALUE || !data) return false;
   jsize length = env->GetArrayLength(data);
-  std::vector<uint8_t> payload(static_cast<size_t>(length));
-  if (length > 0) env->GetByteArrayRegion(data, 0, length, reinterpret_cast<jbyte*>(payload.data()));
+  // Copied piece by piece: a whole copy of a large block may not fit a 32-bit process.
+  auto copy = [env, data](size_t offset, uint8_t* buffer, size_t size) {
+    env->GetByteArrayRegion(data, static_cast<jsize>(offset), static_cast<jsize>(size), reinterpret_cast<jbyte*>(buffer));
+    return !env->ExceptionCheck();
+  };
   if (!lnx::writeDataBlock([pipe](const uint8_t* bytes, size_t size) { return lnx::writePipe(pipe, bytes, size); },
-                           payload))
+                           static_cast<size_t>(length), copy))
     return false;
   FlushFileBuffers(pipe); // returns once the partner has read the block
   return true;
@@ -105,7 +108,9 @@ jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Communica
   if (!name) return 0;
   WaitNamedPipeW(name->c_str(), lnx::kFirstPipeWaitMilliseconds);
   for (int failures = 0;;) {
-    HANDLE client = CreateFileW(name->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Identification only: a process that created the pipe first cannot act as this client.
+    HANDLE client = CreateFileW(name->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (client != INVALID_HANDLE_VALUE) return lnx::handleValue(client);
     DWORD error = GetLastError();
     if (++failures > lnx::kClientOpenRetries) {

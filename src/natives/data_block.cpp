@@ -55,11 +55,24 @@ std::optional<std::vector<uint8_t>> readDataBlock(const ReadSome& readSome) {
   return payload;
 }
 
+bool writeDataBlock(const WriteSome& writeSome, size_t length, const CopyPayload& copy) {
+  if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
+  std::array<uint8_t, kBlockLengthBytes> prefix = blockLengthPrefix(static_cast<uint32_t>(length));
+  if (!writeExactly(writeSome, prefix.data(), prefix.size())) return false;
+  std::vector<uint8_t> piece(std::min(length, kBlockWriteChunkBytes));
+  for (size_t offset = 0; offset < length; offset += piece.size()) {
+    size_t size = std::min(piece.size(), length - offset);
+    if (!copy(offset, piece.data(), size) || !writeExactly(writeSome, piece.data(), size)) return false;
+  }
+  return true;
+}
+
 bool writeDataBlock(const WriteSome& writeSome, const std::vector<uint8_t>& payload) {
-  if (payload.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
-  std::array<uint8_t, kBlockLengthBytes> prefix = blockLengthPrefix(static_cast<uint32_t>(payload.size()));
-  return writeExactly(writeSome, prefix.data(), prefix.size()) &&
-         writeExactly(writeSome, payload.data(), payload.size());
+  return writeDataBlock(writeSome, payload.size(), [&payload](size_t offset, uint8_t* buffer, size_t size) {
+    std::copy(payload.begin() + static_cast<std::ptrdiff_t>(offset),
+              payload.begin() + static_cast<std::ptrdiff_t>(offset + size), buffer);
+    return true;
+  });
 }
 
 } // namespace lnx

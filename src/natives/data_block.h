@@ -41,8 +41,16 @@ bool writeExactly(const WriteSome& writeSome, const uint8_t* data, size_t size);
 // A partial block is never returned.
 std::optional<std::vector<uint8_t>> readDataBlock(const ReadSome& readSome);
 
-// Writes the block of payload: its length prefix, then the bytes. False when a write fails or
-// the payload is longer than a prefix can announce.
+// Copies size payload bytes from offset into buffer; false when they cannot be had.
+using CopyPayload = std::function<bool(size_t offset, uint8_t* buffer, size_t size)>;
+// The most one write takes: a payload is copied and written in pieces of this size, so a
+// large block needs no second buffer of its size.
+constexpr size_t kBlockWriteChunkBytes = 65536;
+
+// Writes the block of a payload of length bytes: its length prefix, then the bytes piece by
+// piece. False when a write or a copy fails or the payload is longer than a prefix can
+// announce.
+bool writeDataBlock(const WriteSome& writeSome, size_t length, const CopyPayload& copy);
 bool writeDataBlock(const WriteSome& writeSome, const std::vector<uint8_t>& payload);
 
 } // namespace lnx

@@ -103,12 +103,15 @@ void addWhenNamedFile(const SystemHandleEntry& entry, NtDuplicateObjectFunction 
   KernelHandle duplicate(duplicated);
   std::optional<std::vector<ULONG_PTR>> type = objectInformation(queryObject, duplicate.get(), kObjectTypeInformation);
   if (!type) return;
+  const UNICODE_STRING& typeName = countedString(*type);
+  if (!isFileTypeName(reinterpret_cast<const char16_t*>(typeName.Buffer), typeName.Length)) return;
+  // The name query of a synchronous pipe waits behind a blocked read, for ever: only disk
+  // files are asked for their names.
+  if (GetFileType(duplicate.get()) != FILE_TYPE_DISK) return;
   std::optional<std::vector<ULONG_PTR>> name = objectInformation(queryObject, duplicate.get(), kObjectNameInformation);
   if (!name) return;
-  const UNICODE_STRING& typeName = countedString(*type);
   const UNICODE_STRING& objectName = countedString(*name);
-  if (objectName.Length == 0 || !isFileTypeName(reinterpret_cast<const char16_t*>(typeName.Buffer), typeName.Length))
-    return;
+  if (objectName.Length == 0) return;
   files.values.push_back(entry.handleValue);
   files.names.emplace_back(objectName.Buffer, objectName.Length / 2);
 }

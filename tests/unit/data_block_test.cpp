@@ -104,5 +104,30 @@ TEST(DataBlock, FailedWritesAreReported) {
   EXPECT_TRUE(writeExactly(failsFirst, nullptr, 0)) << "nothing to write needs no call";
 }
 
+TEST(DataBlock, ALargePayloadIsCopiedAndWrittenInPiecesAndAFailedCopyStopsIt) {
+  const size_t length = 3 * kBlockWriteChunkBytes + 5;
+  std::vector<size_t> copied;
+  Bytes written;
+  WriteSome sink = [&written](const uint8_t* data, size_t size) {
+    written.insert(written.end(), data, data + size);
+    return size;
+  };
+  CopyPayload source = [&copied](size_t offset, uint8_t* buffer, size_t size) {
+    copied.push_back(size);
+    for (size_t i = 0; i < size; ++i) buffer[i] = static_cast<uint8_t>(offset + i);
+    return true;
+  };
+  ASSERT_TRUE(writeDataBlock(sink, length, source));
+  EXPECT_EQ((std::vector<size_t>{kBlockWriteChunkBytes, kBlockWriteChunkBytes, kBlockWriteChunkBytes, 5}), copied);
+  ASSERT_EQ(kBlockLengthBytes + length, written.size());
+  for (size_t i = 0; i < length; ++i) ASSERT_EQ(static_cast<uint8_t>(i), written[kBlockLengthBytes + i]) << i;
+
+  size_t copies = 0;
+  CopyPayload failsSecond = [&copies](size_t, uint8_t*, size_t) { return ++copies == 1; };
+  written.clear();
+  EXPECT_FALSE(writeDataBlock(sink, length, failsSecond));
+  EXPECT_EQ(kBlockLengthBytes + kBlockWriteChunkBytes, written.size()) << "nothing after the failed copy";
+}
+
 } // namespace
 } // namespace lnx

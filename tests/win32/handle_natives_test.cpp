@@ -149,6 +149,30 @@ TEST_F(HandleNatives, ListHoldsTheOwnFileHandlesByName) {
   CloseHandle(file);
 }
 
+DWORD WINAPI readOneByte(void* pipe) {
+  char byte = 0;
+  DWORD read = 0;
+  ReadFile(static_cast<HANDLE>(pipe), &byte, 1, &read, nullptr); // blocks until the test writes
+  return 0;
+}
+
+TEST_F(HandleNatives, APipeWithABlockedReadIsLeftOutAndDoesNotHoldTheListUp) {
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+  HANDLE reader = CreateThread(nullptr, 0, readOneByte, readEnd, 0, nullptr);
+  Sleep(200);
+  FileHandleList files = listed();
+  EXPECT_FALSE(files.nameOf(readEnd)) << "a pipe is no disk file";
+  EXPECT_FALSE(files.nameOf(writeEnd));
+  DWORD written = 0;
+  WriteFile(writeEnd, "x", 1, &written, nullptr);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 5000));
+  CloseHandle(reader);
+  CloseHandle(readEnd);
+  CloseHandle(writeEnd);
+}
+
 TEST_F(HandleNatives, ListLeavesOutTheHandlesOfOtherProcesses) {
   // A child process holds its current directory open; this process holds a file there.
   std::wstring directory = temporaryPath(L"lnx-handles-child");
