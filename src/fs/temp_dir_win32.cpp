@@ -4,11 +4,11 @@
 #include <ctime>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "fs/path_rules.h"
 #include "fs/temp_base.h"
 #include "fs/temp_dir.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Running the Java program inside this process: VM creation, the Java side's set-up and
 // its main method.
-#include "launcher/command_line.h"
+#include "base/argument_list.h"
 
 namespace lnx {
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "instance/single_instance.h"
 #include "jvm/java_vm_calls.h"
@@ -12,7 +13,6 @@
 #include "jvm/launch_parameters.h"
 #include "jvm/variables.h"
 #include "jvm/vm_options.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "fs/path_rules.h"
 #include "jvm/native_library_path.h"
 #include "jvm/native_path_list.h"
 #include "jvm/variables.h"
-#include "launcher/launcher_state.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"

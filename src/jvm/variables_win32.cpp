@@ -4,10 +4,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "fs/temp_base.h"
 #include "jvm/variables.h"
-#include "launcher/launcher_state.h"
 #include "runtime/jvm_home.h"
 #include "text/codepage.h"
 #include "win32/unique_handle.h"

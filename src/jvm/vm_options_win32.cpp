@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "jvm/variables.h"
 #include "jvm/vm_options.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "payload/locale_choice.h"
 #include "runtime/jvm_home.h"

@@ -1,17 +1,11 @@
 #pragma once
-// The launcher's command-line grammar: how the wide command line is split into
-// arguments, and which special mode the narrow command tail selects.
-#include <string>
-#include <vector>
+// The launcher's own reading of its command line: which special mode the narrow command
+// tail selects, and the options the entry takes out of the argument list.
+#include <cstddef>
+
+#include "base/argument_list.h"
 
 namespace lnx {
-
-using ArgumentList = std::vector<std::wstring>;
-
-// Appends the tokens of commandLine to args; returns 0. Only the space separates; single
-// and double quotes group; there is no escape character; tabs are ordinary characters.
-// Text glued to a closing quote starts a new token ("a b"c gives `a b` and `c`).
-int splitCommandLine(const std::wstring& commandLine, ArgumentList& args);
 
 struct StartModes {
   bool reboot = false;         // the tail is exactly "__lnx_reboot"

@@ -1,10 +1,10 @@
 #include "launcher/java_window_watcher.h"
 
+#include "base/launcher_state.h"
+#include "base/progress_bar.h"
+#include "base/startup_markers.h"
 #include "instance/process_windows.h"
 #include "launcher/java_window_watch.h"
-#include "launcher/launcher_state.h"
-#include "launcher/progress_bar.h"
-#include "launcher/startup_markers.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -23,14 +23,6 @@ void restrictDllSearch() {
   }
 }
 
-void preloadSystemDlls() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  LoadLibraryW(L"davhlpr.dll");
-  LoadLibraryW(L"fwbase.dll");
-}
-
 void loadCommonControls() {
   HMODULE controls = GetModuleHandleA("comctl32.dll");
   if (!controls) controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -3,14 +3,13 @@
 // while the main thread keeps the window responsive, and ends the run on Cancel.
 #include <windows.h>
 
+#include "base/dialog_window.h"
+
 namespace lnx {
 
 // Registers "MyDialogClass", the window class the launcher's dialog resources name. The
 // result is ignored: a second registration fails harmlessly.
 void registerDialogClass();
-
-// Centres the window on its parent, or on the desktop when it has none.
-void centerDialog(HWND window);
 
 // The dialog procedure of the progress dialog (resource 103).
 INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -19,9 +18,5 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
 // 155 (the dialog only hosts the runtime download) the download-or-locate flow. Returns when
 // that work has returned; a canceled run ends the process here with exit code 0.
 void runBehindProgressDialog();
-
-// Called by the worker when its work is done: the dialog ends and runBehindProgressDialog
-// returns.
-void endProgressDialog(HWND window);
 
 } // namespace lnx

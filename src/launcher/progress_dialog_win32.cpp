@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "launcher/cancellation.h"
-#include "launcher/launcher_state.h"
-#include "launcher/progress_bar.h"
-#include "launcher/resource_ids.h"
-#include "launcher/startup_markers.h"
+#include "base/cancellation.h"
+#include "base/launcher_state.h"
+#include "base/progress_bar.h"
+#include "base/resource_ids.h"
+#include "base/startup_markers.h"
 #include "launcher/work_sequence.h"
 #include "log/error_report.h"
 #include "log/log.h"
@@ -21,7 +21,6 @@ namespace {
 
 const wchar_t kDialogClass[] = L"MyDialogClass";
 // Posted by the worker when the work sequence has returned (the Java side has ended).
-constexpr UINT kWorkDoneMessage = WM_APP + 1;
 constexpr INT_PTR kWorkDone = 0x100;
 // How long a canceled dialog waits for the worker to stop at a checkpoint by itself.
 constexpr DWORD kCancelWaitMs = 10000;
@@ -74,18 +73,6 @@ void registerDialogClass() {
   RegisterClassW(&windowClass);
 }
 
-void centerDialog(HWND window) {
-  HWND parent = GetParent(window);
-  if (!parent) parent = GetDesktopWindow();
-  RECT parentRect{}, windowRect{};
-  GetWindowRect(parent, &parentRect);
-  GetWindowRect(window, &windowRect);
-  int parentWidth = parentRect.right - parentRect.left, parentHeight = parentRect.bottom - parentRect.top;
-  int width = windowRect.right - windowRect.left, height = windowRect.bottom - windowRect.top;
-  SetWindowPos(window, nullptr, parentRect.left + (parentWidth - width) / 2,
-               parentRect.top + (parentHeight - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
 INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
   case WM_INITDIALOG:
@@ -122,7 +109,5 @@ void runBehindProgressDialog() {
   if (worker.valid() && !lastCheckpointPassed()) WaitForSingleObject(worker.get(), kCancelWaitMs);
   endCanceledRun();
 }
-
-void endProgressDialog(HWND window) { PostMessageW(window, kWorkDoneMessage, 0, 0); }
 
 } // namespace lnx

@@ -1,5 +1,5 @@
 #pragma once
-#include "launcher/command_line.h"
+#include "base/argument_list.h"
 
 namespace lnx {
 

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "fs/temp_base.h"
 #include "jvm/variables.h"
-#include "launcher/launcher_state.h"
+#include "launcher/command_line.h"
 #include "launcher/start_options.h"
 #include "log/error_report.h"
 #include "log/log.h"

@@ -2,12 +2,12 @@
 // the Payload tables, then the work sequence.
 #include <windows.h>
 
+#include "base/launcher_state.h"
+#include "launcher/process_setup.h"
 #include "cleanup/reboot.h"
 #include "cleanup/temp_cleanup.h"
 #include "instance/single_instance.h"
 #include "launcher/command_line.h"
-#include "launcher/launcher_state.h"
-#include "launcher/process_setup.h"
 #include "launcher/progress_dialog.h"
 #include "launcher/start_options.h"
 #include "launcher/work_sequence.h"

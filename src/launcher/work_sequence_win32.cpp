@@ -5,16 +5,16 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/cancellation.h"
+#include "base/launcher_state.h"
+#include "base/progress_bar.h"
+#include "base/startup_markers.h"
 #include "fs/path_names.h"
 #include "fs/temp_dir.h"
 #include "jvm/java_vm_launcher.h"
 #include "jvm/native_library_path.h"
-#include "launcher/cancellation.h"
 #include "launcher/java_window_watcher.h"
-#include "launcher/launcher_state.h"
-#include "launcher/progress_bar.h"
 #include "launcher/progress_dialog.h"
-#include "launcher/startup_markers.h"
 #include "launcher/work_sequence.h"
 #include "log/error_report.h"
 #include "log/log.h"

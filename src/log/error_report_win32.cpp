@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/temp_dir.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log_text.h"
 #include "payload/catalogue.h"

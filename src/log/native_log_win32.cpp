@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_rules.h"
 #include "fs/temp_base.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "log/log_text.h"

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "launcher/process_setup.h"
+#include "base/system_dlls.h"
 #include "natives/native_helpers.h"
 #include "win32/procedure.h"
 #include "win32/unique_handle.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "launcher/cancellation.h"
-#include "launcher/launcher_state.h"
+#include "base/cancellation.h"
+#include "base/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "launcher/cancellation.h"
-#include "launcher/launcher_state.h"
-#include "launcher/progress_bar.h"
+#include "base/cancellation.h"
+#include "base/launcher_state.h"
+#include "base/progress_bar.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

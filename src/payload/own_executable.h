@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "launcher/command_line.h"
+#include "base/argument_list.h"
 #include "payload/byte_source.h"
 
 namespace lnx {

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "base/progress_bar.h"
 #include "fs/temp_base.h"
-#include "launcher/progress_bar.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "launcher/progress_bar.h"
+#include "base/progress_bar.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "runtime/gzip_file.h"

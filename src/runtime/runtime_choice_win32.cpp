@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/progress_dialog.h"
-#include "launcher/resource_ids.h"
-#include "launcher/startup_markers.h"
+#include "base/dialog_window.h"
+#include "base/launcher_state.h"
+#include "base/resource_ids.h"
+#include "base/startup_markers.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/progress_bar.h"
-#include "launcher/progress_dialog.h"
-#include "launcher/resource_ids.h"
+#include "base/dialog_window.h"
+#include "base/launcher_state.h"
+#include "base/progress_bar.h"
+#include "base/resource_ids.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

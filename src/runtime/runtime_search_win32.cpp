@@ -5,9 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "jvm/variables.h"
-#include "launcher/launcher_state.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"

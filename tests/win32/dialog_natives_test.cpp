@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "jni_fake/fake_jvm.h"
 #include "launcher/process_setup.h"
+#include "jni_fake/fake_jvm.h"
 #include "native_test.h"
 #include "win32/unique_handle.h"
 

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "test_log_capture.h"
+#include "base/launcher_state.h"
 #include "fs/path_names.h"
 #include "jvm/native_library_path.h"
-#include "launcher/launcher_state.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
 #include "runtime/jvm_loading.h"
+#include "test_log_capture.h"
 
 namespace lnx {
 namespace {

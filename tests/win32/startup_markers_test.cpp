@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "launcher/launcher_state.h"
-#include "launcher/startup_markers.h"
+#include "base/launcher_state.h"
+#include "base/startup_markers.h"
 
 namespace lnx {
 namespace {

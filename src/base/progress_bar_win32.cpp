@@ -1,8 +1,8 @@
-#include "launcher/progress_bar.h"
+#include "base/progress_bar.h"
 
 #include <commctrl.h>
 
-#include "launcher/resource_ids.h"
+#include "base/resource_ids.h"
 
 namespace lnx {
 

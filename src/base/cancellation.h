@@ -16,6 +16,7 @@ bool lastCheckpointPassed();
 
 // Removes the start-up markers and the extraction directory and ends the process with
 // exit code 0 as a normal end (the log's exit handler runs). Safe to reach from two threads.
+// Defined by the launcher (launcher/canceled_run_win32.cpp): only the top layer ends a run.
 [[noreturn]] void endCanceledRun();
 
 } // namespace lnx
