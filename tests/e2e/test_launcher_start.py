@@ -19,8 +19,10 @@ class TestDamagedPayload:
         assert reading.caption == "Error", "before the tables are read the caption is the default"
         assert reading.message.startswith("Internal Error: magic\n\nLog: C:\\")
         log = log_files(clean_logs)
-        assert len(log) == 1, "an error box hands out the log path, so the log is kept"
-        assert reading.message.endswith(log[0].name)
+        assert len(log) == 1
+        named = reading.message.split("Log: ", 1)[1]
+        assert wine.unix_path(named) == log[0], "the box names the run's log file, which is there to read"
+        assert read_log(log[0]).startswith("Started executable " + wine.windows_path(setup))
         assert result.returncode == 1
 
     @pytest.mark.parametrize("where, reader", [

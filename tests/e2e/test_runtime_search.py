@@ -138,12 +138,21 @@ class TestPack200:
         rt = minimal_jar("java/lang/Object.class")
         java = runtimes.make(tmp_setup_dir / "java8", "1.8.0_201", packed_jars={"lib/rt.jar": rt})
         # A directory entry: runtime directories get the Pack200 pass before their check.
+        # A packed file beside its unpacked jar (an earlier deletion failed) is left alone.
+        extra = minimal_jar("extra/Kept.class")
+        (java.home / "lib" / "extra.jar").write_bytes(extra)
+        (java.home / "lib" / "extra.jar.pack").write_bytes(b"left over")
         setup = setup_with(lnxpack, launcher, tmp_setup_dir, searchSequence="A" + wine.windows_path(java.home))
         first = run(wine, setup)
+        first_log = newest_log_text(clean_logs)
         second = run(wine, setup)
 
         assert (first.returncode, second.returncode) == (0, 0)
         assert (java.home / "lib" / "rt.jar").read_bytes() == rt
         assert not (java.home / "lib" / "rt.jar.pack").exists()
-        assert len(unpack_calls(java)) == 1
+        assert len(unpack_calls(java)) == 1, "rt.jar once, extra.jar never"
+        # The runtime's path is the lower-cased full path of the search entry.
+        assert "checking " + wine.windows_path(java.home / "lib" / "extra.jar").lower() in first_log.lower()
+        assert (java.home / "lib" / "extra.jar").read_bytes() == extra
+        assert (java.home / "lib" / "extra.jar.pack").exists()
         assert "Preparing JRE ...\n" in first.stdout.replace("\r\n", "\n")
