@@ -115,9 +115,35 @@ jobject valueObject(JNIEnv* env, DWORD type, const uint8_t* data, DWORD size) {
   }
 }
 
+// The class a value object of a type code must have; null for an unknown code.
+const char* valueClass(jint typeCode) {
+  switch (typeCode) {
+  case 1:
+  case 5: return "java/lang/String";
+  case 2: return "java/lang/Integer";
+  case 3: return "[Ljava/lang/String;";
+  case 4: return "[B";
+  default: return nullptr;
+  }
+}
+
+// Whether value may be used as the type code's object: a cast to the wrong class would be
+// undefined JNI use (a crash on a real VM).
+bool hasValueClass(JNIEnv* env, jobject value, jint typeCode) {
+  const char* className = valueClass(typeCode);
+  jclass wanted = className ? env->FindClass(className) : nullptr;
+  if (!wanted) {
+    env->ExceptionClear();
+    return false;
+  }
+  bool matches = env->IsInstanceOf(value, wanted);
+  env->DeleteLocalRef(wanted);
+  return matches;
+}
+
 // The data setValue0 writes for a type code; nothing when the object cannot give it.
 std::optional<std::vector<uint8_t>> valueData(JNIEnv* env, jobject value, jint typeCode) {
-  if (!value)
+  if (!value || !hasValueClass(env, value, typeCode))
     return std::nullopt;
   switch (typeCode) {
   case 1:

@@ -216,6 +216,18 @@ TEST_F(RegistryNatives, UnknownTypesAndNullObjectsWriteNothing) {
   EXPECT_FALSE(raw(L"v"));
 }
 
+TEST_F(RegistryNatives, AnObjectOfTheWrongClassWritesNothing) {
+  jobject number = jvm.newInteger(7);
+  jobject bytes = jvm.newByteArray({1, 2});
+  jobject texts = jvm.newStringArray({u"a"});
+  jobject string = text(L"x");
+  const std::pair<jint, jobject> wrong[] = {{1, number}, {5, bytes}, {2, string}, {3, bytes}, {4, texts}, {3, string}};
+  for (const auto& [type, value] : wrong)
+    EXPECT_FALSE(setValue(env, nullptr, kCurrentUser, path(L""), text(L"v"), value, type, 0)) << type;
+  EXPECT_FALSE(raw(L"v"));
+  EXPECT_TRUE(setValue(env, nullptr, kCurrentUser, path(L""), text(L"v"), number, 2, 0)) << "the right class still works";
+}
+
 TEST_F(RegistryNatives, DeletedValuesAreGone) {
   store(L"Gone", REG_SZ, L"x", 4);
   store(L"", REG_SZ, L"d", 4);

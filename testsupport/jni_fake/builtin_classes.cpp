@@ -55,6 +55,10 @@ std::vector<ClassFile> builtinClasses() {
 } // namespace
 
 std::optional<ClassFile> builtinClass(const std::string& name) {
+  // An array class ("[B", "[Ljava/lang/String;") is known for every name: a real VM makes
+  // it on demand. It has no members of its own.
+  if (!name.empty() && name[0] == '[')
+    return ClassFile{name, kObjectClass, kAccPublic, {}, {}};
   for (ClassFile& known : builtinClasses())
     if (known.name == name)
       return std::move(known);

@@ -50,6 +50,37 @@ jclass JNICALL getObjectClass(JNIEnv* env, jobject object) {
   });
 }
 
+// The internal name of an array's class, as FindClass takes it.
+std::string arrayClassName(const JavaObject& array) {
+  if (array.kind == ObjectKind::primitiveArray)
+    return std::string("[") + array.elementType;
+  const std::string& element = array.elementClass;
+  return "[" + (element[0] == '[' ? element : "L" + element + ";");
+}
+
+bool isInstance(const JavaObject& object, const LoadedClass& type) {
+  if (type.name == kObjectClass)
+    return true;
+  if (object.kind == ObjectKind::primitiveArray || object.kind == ObjectKind::objectArray)
+    return arrayClassName(object) == type.name;
+  for (const LoadedClass* own = object.knownClass(); own; own = own->superClass)
+    if (own == &type)
+      return true;
+  return false;
+}
+
+jboolean JNICALL isInstanceOf(JNIEnv* env, jobject object, jclass clazz) {
+  return jniEntry(env, "IsInstanceOf", jboolean(JNI_FALSE), [&](VmState& vm) -> jboolean {
+    const LoadedClass* type = vm.classOf("IsInstanceOf", clazz);
+    if (!type)
+      return JNI_FALSE;
+    if (!object) // null can be cast to any class
+      return JNI_TRUE;
+    JavaObject* resolved = vm.object("IsInstanceOf", object);
+    return resolved && isInstance(*resolved, *type) ? JNI_TRUE : JNI_FALSE;
+  });
+}
+
 enum class MemberKind { method, field };
 
 // GetMethodID, GetStaticMethodID and GetStaticFieldID: null, with NoSuchMethodError or
@@ -133,6 +164,7 @@ void JNICALL setStaticObjectField(JNIEnv* env, jclass clazz, jfieldID fieldID, j
 void installClassFunctions(JNINativeInterface_& table) {
   table.FindClass = findClass;
   table.GetObjectClass = getObjectClass;
+  table.IsInstanceOf = isInstanceOf;
   table.GetMethodID = getMethodID;
   table.GetStaticMethodID = getStaticMethodID;
   table.GetStaticFieldID = getStaticFieldID;
