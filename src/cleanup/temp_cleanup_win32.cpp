@@ -10,6 +10,7 @@
 #include "cleanup/windel_passes.h"
 #include "fs/path_names.h"
 #include "fs/path_rules.h"
+#include "win32/environment.h"
 #include "win32/unique_handle.h"
 
 namespace lnx {
@@ -54,14 +55,6 @@ struct SystemRestart : RestartActions {
     if (scheduleDeletionAtRestart(checkFile)) storeRebootCheckFile(checkFile);
   }
 };
-
-std::wstring environmentText(const wchar_t* name) {
-  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return std::wstring();
-  std::wstring value(size, L'\0');
-  value.resize(GetEnvironmentVariableW(name, value.data(), size));
-  return value;
-}
 
 void setRebootCheckValue(HKEY root, const std::wstring& path) {
   HKEY opened = nullptr;
@@ -110,7 +103,8 @@ std::wstring newRebootCheckFileName() {
     directory.assign(buffer.data(), length);
     CreateDirectoryW(directory.c_str(), nullptr); // an existing one is fine
   } else {
-    directory = environmentText(L"HOMEDRIVE") + environmentText(L"HOMEPATH");
+    directory = environmentVariable(L"HOMEDRIVE").value_or(L"") +
+                environmentVariable(L"HOMEPATH").value_or(L"");
   }
   wchar_t unique[MAX_PATH] = {};
   if (GetTempFileNameW(directory.c_str(), L"ide", 0, unique)) return unique;

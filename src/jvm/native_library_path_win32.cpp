@@ -53,12 +53,13 @@ void setNativeLibraryPath() {
 void registerNativeLibraryDirectories() {
   // A directory of the TempDir that no included file created is made, so that libraries
   // the installer puts there later are found too; it goes with the TempDir.
+  // The directories stay registered for the rest of the process, so the cookies are not kept.
   std::string tempDir = withTrailingSeparator(launcherState().extractionDir);
-  for (const std::string& directory : configuredDirectories)
+  for (const std::string& directory : configuredDirectories) {
     if (tempDir.size() > 1 && directory.compare(0, tempDir.size(), tempDir) == 0 && !pathExists(directory))
       CreateDirectoryA(directory.c_str(), nullptr);
-  // The directories stay registered for the rest of the process, so the cookies are not kept.
-  for (const std::string& directory : configuredDirectories) addDllDirectory(directory);
+    addDllDirectory(directory);
+  }
 }
 
 DllDirectoryCookie addDllDirectory(const std::string& directory) {

@@ -79,7 +79,7 @@ VmOptionList buildVmOptions(const std::vector<std::string>& launcherProperties) 
   getChosenCountry(inputs.country);
   inputs.jvmVersion = jvmVersion();
   inputs.launcherFamily = launcherState().launcherFamily;
-  inputs.environmentVariable = environmentVariable;
+  inputs.environmentVariable = [](const std::string& name) { return environmentVariable(name); };
   inputs.expandWide = [](std::wstring& text, bool shortForms) { expandVariablesW(text, shortForms); };
   inputs.expandNarrow = [](std::string& text) { expandVariables(text); };
   inputs.fail = [](int messageId, const std::string& argument) { failWithMessageNarrow(messageId, argument.c_str()); };

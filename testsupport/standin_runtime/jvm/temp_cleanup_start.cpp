@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "fs/temp_dir.h"
 #include "jni_fake/jni_report.h"
+#include "text/codepage.h"
 
 namespace standin {
 
@@ -36,12 +38,10 @@ void collectTree(const std::wstring& directory, Tree& tree) {
   tree.directories.push_back(directory);
 }
 
-// "<name>_dir<number>" was named by the unique file "<name>".
+// "<name>_dir<number>" was named by the unique file "<name>", as the launcher names it.
 std::wstring nameFileOf(const std::wstring& tempDir) {
-  size_t marker = tempDir.rfind(L"_dir");
-  if (marker == std::wstring::npos || marker == 0)
-    return std::wstring();
-  return tempDir.substr(0, marker);
+  std::string narrow;
+  return lnx::wideToNarrow(tempDir, narrow) ? lnx::narrowToWide(lnx::tempDirNameFile(narrow)) : std::wstring();
 }
 
 bool writeList(const std::wstring& path, const TempCleanupInputs& inputs, const Tree& tree) {
