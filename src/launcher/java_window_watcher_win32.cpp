@@ -26,7 +26,7 @@ private:
   HWND progressWindow_;
 };
 
-DWORD WINAPI watchJavaWindow(void* progressWindow) {
+DWORD WINAPI watchJavaWindow(void* progressWindow) try {
   HWND window = static_cast<HWND>(progressWindow);
   ProcessWindowWatch watch(window);
   bool noTimeout = getConfigInt(config::noStartupTimeout) != 0;
@@ -38,6 +38,8 @@ DWORD WINAPI watchJavaWindow(void* progressWindow) {
   logPrint(L"Java window visible");
   ShowWindow(window, SW_HIDE);
   return 0;
+} catch (...) {
+  failOnEscapedException(L"window watcher");
 }
 
 } // namespace

@@ -39,8 +39,7 @@ DWORD WINAPI runWorker(void* window) {
   try {
     return runDialogWork(static_cast<HWND>(window));
   } catch (...) {
-    logError(L"work sequence ended by an exception");
-    failWithMessageArgument(message::internalError, L"90");
+    failOnEscapedException(L"work sequence");
   }
 }
 
@@ -73,7 +72,7 @@ void registerDialogClass() {
   RegisterClassW(&windowClass);
 }
 
-INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) try {
   switch (message) {
   case WM_INITDIALOG:
     initialiseDialog(window);
@@ -91,6 +90,8 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
   default:
     return FALSE;
   }
+} catch (...) {
+  failOnEscapedException(L"progress dialog");
 }
 
 void runBehindProgressDialog() {

@@ -21,6 +21,9 @@ void showErrorMessageNarrow(int messageId, const char* argument);
 [[noreturn]] void failWithMessage(int messageId);
 [[noreturn]] void failWithMessageArgument(int messageId, const wchar_t* argument);
 [[noreturn]] void failWithMessageNarrow(int messageId, const char* argument);
+// For an exception that reached a thread or window procedure, which nothing may unwind
+// through: logged with where it was caught, then message 1009 with "90".
+[[noreturn]] void failOnEscapedException(const wchar_t* where) noexcept;
 
 // The owner window of later error boxes (a window handle, or null).
 void setErrorOwner(void* window);

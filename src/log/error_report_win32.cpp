@@ -6,6 +6,7 @@
 #include "base/launcher_state.h"
 #include "fs/temp_dir.h"
 #include "log/error_report.h"
+#include "log/log.h"
 #include "log/log_text.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
@@ -83,6 +84,11 @@ void failWithMessageArgument(int messageId, const wchar_t* argument) {
 void failWithMessageNarrow(int messageId, const char* argument) {
   showErrorMessageNarrow(messageId, argument);
   exitLauncher(1);
+}
+
+void failOnEscapedException(const wchar_t* where) noexcept {
+  logError(L"%s ended by an exception", where);
+  failWithMessageArgument(message::internalError, L"90");
 }
 
 } // namespace lnx

@@ -130,14 +130,14 @@ extern "C" {
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ACLHandling_addACE(
     JNIEnv* env, jclass, jstring path, jboolean registryKey, jboolean read, jboolean write, jboolean execute,
-    jboolean all, jint principalType, jstring principal) {
+    jboolean all, jint principalType, jstring principal) try {
   std::optional<lnx::Sid> sid = lnx::principalSid(env, principalType, principal);
   if (!sid) return false;
   std::optional<std::wstring> objectName = lnx::javaStringToWide(env, path);
   if (!objectName) return false; // ERROR_INVALID_PARAMETER: no object to change
   return lnx::addGrant(*objectName, registryKey ? SE_REGISTRY_KEY : SE_FILE_OBJECT,
                        lnx::grantedRights(read, write, execute, all), *sid);
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ACLHandling_addACE, 40);
 
 } // extern "C"

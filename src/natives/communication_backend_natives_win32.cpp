@@ -56,36 +56,36 @@ bool stillRunning(DWORD processId) {
 extern "C" {
 
 jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_getInvalidHandle0(JNIEnv*,
-                                                                                                              jclass) {
+                                                                                                              jclass) try {
   return lnx::kInvalidHandleValue;
-}
+} LNX_NATIVE_FAILS_WITH(lnx::kInvalidHandleValue)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_getInvalidHandle0, 8);
 
 jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_createListener0(
-    JNIEnv* env, jclass, jstring pipeName) {
+    JNIEnv* env, jclass, jstring pipeName) try {
   std::optional<std::wstring> name = lnx::javaStringToWide(env, pipeName);
   if (!name) return lnx::kInvalidHandleValue;
   return lnx::handleValue(CreateNamedPipeW(name->c_str(), PIPE_ACCESS_DUPLEX, lnx::kServerPipeMode, 1,
                                            lnx::kPipeBufferBytes, lnx::kPipeBufferBytes, 0, nullptr));
-}
+} LNX_NATIVE_FAILS_WITH(lnx::kInvalidHandleValue)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_createListener0, 12);
 
 jbyteArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_readDataBlock0(
-    JNIEnv* env, jclass, jlong handle) {
+    JNIEnv* env, jclass, jlong handle) try {
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe == INVALID_HANDLE_VALUE) return nullptr;
   std::optional<std::vector<uint8_t>> payload =
       lnx::readDataBlock([pipe](uint8_t* buffer, size_t capacity) { return lnx::readPipe(pipe, buffer, capacity); });
   if (!payload) return nullptr;
   auto length = static_cast<jsize>(payload->size());
-  jbyteArray array = env->NewByteArray(length);
-  if (array && length > 0) env->SetByteArrayRegion(array, 0, length, reinterpret_cast<const jbyte*>(payload->data()));
+  jbyteArray array = lnx::checked(env, env->NewByteArray(length));
+  if (length > 0) env->SetByteArrayRegion(array, 0, length, reinterpret_cast<const jbyte*>(payload->data()));
   return array;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_readDataBlock0, 16);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_writeDataBlock0(
-    JNIEnv* env, jclass, jlong handle, jbyteArray data) {
+    JNIEnv* env, jclass, jlong handle, jbyteArray data) try {
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe == INVALID_HANDLE_VALUE || !data) return false;
   jsize length = env->GetArrayLength(data);
@@ -99,11 +99,11 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Commun
     return false;
   FlushFileBuffers(pipe); // returns once the partner has read the block
   return true;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_writeDataBlock0, 20);
 
 jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_connectClient0(
-    JNIEnv* env, jclass, jstring pipeName) {
+    JNIEnv* env, jclass, jstring pipeName) try {
   std::optional<std::wstring> name = lnx::javaStringToWide(env, pipeName);
   if (!name) return 0;
   WaitNamedPipeW(name->c_str(), lnx::kFirstPipeWaitMilliseconds);
@@ -121,11 +121,11 @@ jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Communica
     Sleep(lnx::kRetryPauseMilliseconds);
     WaitNamedPipeW(name->c_str(), lnx::kRetryPipeWaitMilliseconds);
   }
-}
+} LNX_NATIVE_FAILS_WITH(0)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_connectClient0, 12);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_connectNamedPipe0(
-    JNIEnv*, jclass, jlong handle) {
+    JNIEnv*, jclass, jlong handle) try {
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe == INVALID_HANDLE_VALUE) return false;
   for (int failures = 0;;) {
@@ -139,38 +139,38 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Commun
     }
     Sleep(lnx::kRetryPauseMilliseconds);
   }
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_connectNamedPipe0, 16);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_disconnectNamedPipe0(
-    JNIEnv*, jclass, jlong handle) {
+    JNIEnv*, jclass, jlong handle) try {
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe != INVALID_HANDLE_VALUE) DisconnectNamedPipe(pipe);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_disconnectNamedPipe0,
                   16);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_closeHandle0(JNIEnv*, jclass,
-                                                                                                        jlong handle) {
+                                                                                                        jlong handle) try {
   HANDLE pipe = lnx::handleOf(handle);
   if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_closeHandle0, 16);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_isProcessAlive0(
-    JNIEnv*, jclass, jint processId) {
+    JNIEnv*, jclass, jint processId) try {
   auto id = static_cast<DWORD>(processId);
   lnx::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process.valid()) return GetLastError() == ERROR_ACCESS_DENIED; // it exists but is protected
   DWORD exitCode = 0;
   return GetExitCodeProcess(process.get(), &exitCode) && exitCode == STILL_ACTIVE && lnx::stillRunning(id);
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_isProcessAlive0, 12);
 
 jint JNICALL
-Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_getCurrentProcessId0(JNIEnv*, jclass) {
+Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_getCurrentProcessId0(JNIEnv*, jclass) try {
   return static_cast<jint>(GetCurrentProcessId());
-}
+} LNX_NATIVE_FAILS_WITH(0)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32CommunicationBackend_getCurrentProcessId0,
                   8);
 

@@ -39,10 +39,10 @@ extern "C" {
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Exec_launch0(JNIEnv* env, jclass,
                                                                                    jstring applicationName,
-                                                                                   jstring commandLine) {
+                                                                                   jstring commandLine) try {
   return static_cast<jint>(
       lnx::launchProcess(lnx::javaStringToWide(env, applicationName), lnx::javaStringToWide(env, commandLine)));
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Exec_launch0, 16);
 
 } // extern "C"

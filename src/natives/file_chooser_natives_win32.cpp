@@ -170,16 +170,16 @@ jobjectArray chosenPaths(JNIEnv* env, IShellItemArray* items) {
 // Exported only under their decorated names (LNX_EXPORT_NATIVE), not by dllexport.
 extern "C" {
 
-void JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_initialize0(JNIEnv*, jclass) {
+void JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_initialize0(JNIEnv*, jclass) try {
   CoInitialize(nullptr);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_initialize0, 8);
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_displayDialog0(
     JNIEnv* env, jclass, jlong parentWindow, jstring title, jstring okButtonLabel, jstring initialFolder,
     jstring initialFileName, jint optionsToSet, jint optionsToClear, jboolean save, jstring defaultExtension,
     jobjectArray filterNames, jobjectArray filterPatterns, jint filterIndex, jobjectArray checkBoxLabels,
-    jbooleanArray checkBoxStates) {
+    jbooleanArray checkBoxStates) try {
   using namespace lnx;
   const ShellItemFunctions& shell = shellItemFunctions();
   if (!shell.createItem || !shell.createItemArray) return nullptr;
@@ -212,7 +212,7 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFi
   if (checkBoxes && checkBoxStates) storeCheckBoxStates(env, checkBoxStates, checkBoxes.get(), layout);
   ComPointer<IShellItemArray> items = chosenItems(dialog.get(), save);
   return items ? chosenPaths(env, items.get()) : nullptr;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_VistaFileChooser_displayDialog0, 68);
 
 } // extern "C"

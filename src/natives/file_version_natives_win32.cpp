@@ -68,11 +68,11 @@ extern "C" {
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_FileVersion_compare0(JNIEnv* env, jclass,
                                                                                       jstring firstPath,
-                                                                                      jstring secondPath) {
+                                                                                      jstring secondPath) try {
   std::optional<std::wstring> first = lnx::javaStringToWide(env, firstPath);
   std::optional<std::wstring> second = lnx::javaStringToWide(env, secondPath);
   return lnx::compareFileVersions(lnx::wideOrNull(first), lnx::wideOrNull(second));
-}
+} LNX_NATIVE_FAILS_WITH(3)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FileVersion_compare0, 16);
 
 } // extern "C"

@@ -6,6 +6,7 @@
 
 #include <objbase.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,9 +84,9 @@ jstring knownFolderPath(JNIEnv* env, KnownFolder folder) {
   if (!knownFolderPathOf) return nullptr;
   wchar_t* path = nullptr;
   HRESULT result = knownFolderPathOf(knownFolderId(folder), 0, nullptr, &path);
-  jstring text = SUCCEEDED(result) && path ? newJavaString(env, path) : nullptr;
-  CoTaskMemFree(path); // whatever the result: a failed call may have allocated it too
-  return text;
+  // Freed whatever the result: a failed call may have allocated it too.
+  std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, CoTaskMemFree);
+  return SUCCEEDED(result) && path ? newJavaString(env, path) : nullptr;
 }
 
 // The path a call of the GetWindowsDirectoryW kind writes into kPathUnits units; nothing
@@ -110,15 +111,15 @@ extern "C" {
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getSpecialFolder0(JNIEnv* env, jclass,
                                                                                                  jint folderCode,
-                                                                                                 jboolean allUsers) {
+                                                                                                 jboolean allUsers) try {
   if (folderCode <= lnx::kLastShellFolderCode)
     return lnx::shellFolderPath(env, lnx::specialFolderCsidl(folderCode, allUsers));
   return lnx::knownFolderPath(env, lnx::knownFolderOf(folderCode));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getSpecialFolder0, 16);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getPathFromRegistry0(JNIEnv* env, jclass,
-                                                                                                    jstring valueName) {
+                                                                                                    jstring valueName) try {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_QUERY_VALUE, &opened) !=
       ERROR_SUCCESS)
@@ -133,45 +134,45 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_g
   // stored without one.
   std::wstring_view text(data.data(), bytes / sizeof(wchar_t));
   return lnx::newJavaString(env, text.substr(0, text.find(L'\0')));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getPathFromRegistry0, 12);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getWindowsDirectory0(JNIEnv* env,
-                                                                                                    jclass) {
+                                                                                                    jclass) try {
   static const auto systemWindowsDirectory =
       lnx::systemFunction<lnx::GetSystemWindowsDirectoryWFunction>(L"Kernel32.DLL", "GetSystemWindowsDirectoryW");
   std::optional<std::wstring> directory;
   if (systemWindowsDirectory) directory = lnx::pathFrom(systemWindowsDirectory);
   if (!directory) directory = lnx::pathFrom(GetWindowsDirectoryW);
   return lnx::javaStringOrNull(env, directory);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getWindowsDirectory0, 8);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getSystemDirectory0(JNIEnv* env,
-                                                                                                   jclass) {
+                                                                                                   jclass) try {
   return lnx::javaStringOrNull(env, lnx::pathFrom(GetSystemDirectoryW));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getSystemDirectory0, 8);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getDriveType0(JNIEnv* env, jclass,
-                                                                                          jstring rootPath) {
+                                                                                          jstring rootPath) try {
   return static_cast<jint>(GetDriveTypeW(lnx::wideOrNull(lnx::javaStringToWide(env, rootPath))));
-}
+} LNX_NATIVE_FAILS_WITH(DRIVE_UNKNOWN)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getDriveType0, 12);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getShortPathName0(JNIEnv* env, jclass,
-                                                                                                 jstring path) {
+                                                                                                 jstring path) try {
   std::optional<std::wstring> longPath = lnx::javaStringToWide(env, path);
   if (!longPath) return path;
   std::optional<std::wstring> shortPath = lnx::pathFrom(
       [&longPath](wchar_t* buffer, DWORD units) { return GetShortPathNameW(longPath->c_str(), buffer, units); });
   return shortPath ? lnx::newJavaString(env, *shortPath) : path;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getShortPathName0, 12);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getUniversalPathName0(JNIEnv* env,
                                                                                                      jclass,
-                                                                                                     jstring path) {
+                                                                                                     jstring path) try {
   static const auto universalNameOf =
       lnx::libraryFunction<lnx::WNetGetUniversalNameWFunction>(L"mpr.dll", "WNetGetUniversalNameW");
   if (!universalNameOf) return path;
@@ -184,7 +185,7 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_g
   if (result != NO_ERROR) return lnx::newJavaString(env, L";" + std::to_wstring(static_cast<int>(result)));
   const wchar_t* universalName = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(record.data())->lpUniversalName;
   return universalName ? lnx::newJavaString(env, universalName) : path;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_FolderInfo_getUniversalPathName0, 12);
 
 } // extern "C"

@@ -123,7 +123,7 @@ void addWhenNamedFile(const SystemHandleEntry& entry, NtDuplicateObjectFunction 
 // Exported only under their decorated names (LNX_EXPORT_NATIVE), not by dllexport.
 extern "C" {
 
-jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_list0(JNIEnv* env, jclass) {
+jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_list0(JNIEnv* env, jclass) try {
   auto querySystemInformation = lnx::ntdllFunction<lnx::NtQuerySystemInformationFunction>("NtQuerySystemInformation");
   auto duplicateObject = lnx::ntdllFunction<lnx::NtDuplicateObjectFunction>("NtDuplicateObject");
   auto queryObject = lnx::ntdllFunction<lnx::NtQueryObjectFunction>("NtQueryObject");
@@ -139,18 +139,17 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Ha
 
   jobjectArray nameArray =
       lnx::newJavaStringArray(env, std::vector<std::optional<std::wstring>>(files.names.begin(), files.names.end()));
-  jintArray valueArray = env->NewIntArray(static_cast<jsize>(files.values.size()));
-  jclass objectClass = env->FindClass("java/lang/Object");
-  jobjectArray result = nameArray && valueArray && objectClass ? env->NewObjectArray(2, objectClass, nullptr) : nullptr;
-  if (!result) return nullptr;
+  jintArray valueArray = lnx::checked(env, env->NewIntArray(static_cast<jsize>(files.values.size())));
+  jclass objectClass = lnx::checked(env, env->FindClass("java/lang/Object"));
+  jobjectArray result = lnx::checked(env, env->NewObjectArray(2, objectClass, nullptr));
   env->SetIntArrayRegion(valueArray, 0, static_cast<jsize>(files.values.size()), files.values.data());
   env->SetObjectArrayElement(result, 0, valueArray);
   env->SetObjectArrayElement(result, 1, nameArray);
   return result;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_list0, 8);
 
-jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_close0(JNIEnv*, jclass, jint handle) {
+jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_close0(JNIEnv*, jclass, jint handle) try {
   auto duplicateObject = lnx::ntdllFunction<lnx::NtDuplicateObjectFunction>("NtDuplicateObject");
   if (!duplicateObject) return false;
   // Duplicating with DUPLICATE_CLOSE_SOURCE closes the handle; the duplicate goes too.
@@ -160,11 +159,11 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle
                                     GetCurrentProcess(), &duplicated, 0, 0, DUPLICATE_CLOSE_SOURCE);
   lnx::KernelHandle duplicate(duplicated);
   return status >= 0;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_close0, 12);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_getDeviceName0(JNIEnv* env, jclass,
-                                                                                               jstring linkName) {
+                                                                                               jstring linkName) try {
   std::optional<std::wstring> name = lnx::javaStringToWide(env, linkName);
   if (!name) return nullptr;
   auto openLink = lnx::ntdllFunction<lnx::NtOpenSymbolicLinkObjectFunction>("NtOpenSymbolicLinkObject");
@@ -205,7 +204,7 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_
     return nullptr;
   }
   return lnx::newJavaString(env, std::wstring_view(target.Buffer, target.Length / sizeof(wchar_t)));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_getDeviceName0, 12);
 
 } // extern "C"

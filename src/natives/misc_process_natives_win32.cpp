@@ -77,19 +77,19 @@ jint waitForEnd(const std::vector<DWORD>& processIds, DWORD timeLimit) {
 extern "C" {
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getRunningModules0(
-    JNIEnv* env, jclass, jboolean disableDebugPrivilege) {
+    JNIEnv* env, jclass, jboolean disableDebugPrivilege) try {
   lnx::enablePrivilege(L"SeDebugPrivilege", !disableDebugPrivilege);
   std::vector<std::wstring> texts = lnx::processTextsByImagePath();
   if (texts.empty()) texts = lnx::processTextsBySnapshot();
   if (texts.empty()) return nullptr;
   return lnx::newJavaStringArray(env, std::vector<std::optional<std::wstring>>(texts.begin(), texts.end()));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getRunningModules0, 12);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_terminateProcesses0(JNIEnv* env, jclass,
                                                                                           jintArray processIdArray,
                                                                                           jboolean force,
-                                                                                          jint timeLimitMillis) {
+                                                                                          jint timeLimitMillis) try {
   if (!processIdArray) return lnx::kNotAllEnded;
   std::vector<DWORD> processIds = lnx::processIdsOf(env, processIdArray);
   if (force) return lnx::terminateByForce(processIds);
@@ -97,15 +97,15 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_terminateP
   // Nothing to wait for is no failed wait.
   if (result != lnx::kAllEnded || processIds.empty()) return result;
   return lnx::waitForEnd(processIds, static_cast<DWORD>(timeLimitMillis));
-}
+} LNX_NATIVE_FAILS_WITH(lnx::kNotAllEnded)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_terminateProcesses0, 20);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getPidFromHandle0(JNIEnv*, jclass,
-                                                                                        jlong processHandle) {
+                                                                                        jlong processHandle) try {
   // The long holds a 32-bit handle value: only its low 32 bits count.
   auto process = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(processHandle)));
   return static_cast<jint>(GetProcessId(process));
-}
+} LNX_NATIVE_FAILS_WITH(0)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getPidFromHandle0, 16);
 
 } // extern "C"

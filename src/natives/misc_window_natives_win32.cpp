@@ -39,8 +39,8 @@ jobject newWindowInfo(JNIEnv* env, jclass infoClass, jmethodID constructor, HWND
   jstring classText = newJavaString(env, className);
   jstring titleText = newJavaString(env, title);
   // The handle goes out sign-extended, as Java holds handle values.
-  jobject info = env->NewObject(infoClass, constructor, static_cast<jlong>(reinterpret_cast<intptr_t>(window)),
-                                static_cast<jint>(style), classText, titleText);
+  jobject info = checked(env, env->NewObject(infoClass, constructor, static_cast<jlong>(reinterpret_cast<intptr_t>(window)),
+                                             static_cast<jint>(style), classText, titleText));
   env->DeleteLocalRef(classText);
   env->DeleteLocalRef(titleText);
   return info;
@@ -62,24 +62,24 @@ jobjectArray failWith(JNIEnv* env, const char* diagnostic) {
 // Exported only under their decorated names (LNX_EXPORT_NATIVE), not by dllexport.
 extern "C" {
 
-void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_broadcastSettingChange0(JNIEnv*, jclass) {
+void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_broadcastSettingChange0(JNIEnv*, jclass) try {
   SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"), SMTO_ABORTIFHUNG,
                       lnx::kBroadcastTimeoutMillis, nullptr);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_broadcastSettingChange0, 8);
 
-void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_toFront0(JNIEnv*, jclass) {
+void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_toFront0(JNIEnv*, jclass) try {
   DWORD ownProcess = GetCurrentProcessId();
   for (HWND window : lnx::topLevelWindows()) {
     if (!IsWindowVisible(window) || lnx::windowProcessId(window) != ownProcess) continue;
     SetForegroundWindow(window);
     SetForegroundWindow(GetLastActivePopup(window));
   }
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_toFront0, 8);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getWindowTitle0(JNIEnv* env, jclass,
-                                                                                         jint processId) {
+                                                                                         jint processId) try {
   // The first visible titled window, else the last titled hidden one.
   std::wstring remembered;
   for (HWND window : lnx::topLevelWindows()) {
@@ -90,22 +90,22 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getWind
     if (IsWindowVisible(window)) break;
   }
   return lnx::newJavaString(env, remembered);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getWindowTitle0, 12);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_setForegroundWindow0(JNIEnv*, jclass,
-                                                                                           jlong windowHandle) {
+                                                                                           jlong windowHandle) try {
   HWND window = lnx::windowFromJava(windowHandle);
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   if (GetWindowPlacement(window, &placement) && placement.showCmd == SW_SHOWMINIMIZED) ShowWindow(window, SW_RESTORE);
   SetForegroundWindow(window);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_setForegroundWindow0, 16);
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getTopLevelWindows0(JNIEnv* env, jclass,
                                                                                                   jclass infoClass,
-                                                                                                  jint processId) {
+                                                                                                  jint processId) try {
   std::vector<HWND> windows = lnx::unownedVisibleWindows(static_cast<DWORD>(processId));
   if (windows.empty()) return nullptr;
   jmethodID constructor =
@@ -116,13 +116,13 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_ge
   // Windows without a title, class name or style leave their slots at the end null.
   jsize filled = 0;
   for (HWND window : windows) {
-    jobject info = lnx::newWindowInfo(env, infoClass, constructor, window);
+    jobject info = lnx::newWindowInfo(env, infoClass, constructor, window); // null: a window without a title
     if (!info) continue;
     env->SetObjectArrayElement(infos, filled++, info);
     env->DeleteLocalRef(info);
   }
   return infos;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getTopLevelWindows0, 16);
 
 } // extern "C"

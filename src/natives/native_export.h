@@ -9,3 +9,12 @@
 #define LNX_EXPORT_NATIVE(function, argumentBytes)                                                                   \
   __asm__(".section .drectve\n\t.ascii \" -export:_" #function "@" #argumentBytes "=" #function "@" #argumentBytes  \
           "\"\n\t.text")
+
+// Closes a native's function-try-block: nothing thrown inside it (std::bad_alloc, a
+// JniFailure) may unwind into the VM's frames, so the native returns its failure result
+// instead (nothing for a void native).
+//   jboolean JNICALL Java_..._keyExists0(JNIEnv* env, ...) try { ... } LNX_NATIVE_FAILS_WITH(false)
+#define LNX_NATIVE_FAILS_WITH(...)                                                                                   \
+  catch (...) {                                                                                                      \
+    return __VA_ARGS__;                                                                                              \
+  }

@@ -20,14 +20,14 @@ std::optional<std::wstring> javaStringToWide(JNIEnv* env, jstring string) {
   if (!string)
     return std::nullopt;
   jsize length = env->GetStringLength(string);
-  const jchar* characters = env->GetStringChars(string, nullptr);
-  if (!characters) {
-    env->ExceptionClear();
-    return std::nullopt;
-  }
-  std::wstring text(reinterpret_cast<const wchar_t*>(characters), static_cast<size_t>(length));
-  env->ReleaseStringChars(string, characters);
-  return text;
+  const jchar* characters = checked(env, env->GetStringChars(string, nullptr));
+  struct Release { // also when the copy throws
+    JNIEnv* env;
+    jstring string;
+    const jchar* characters;
+    ~Release() { env->ReleaseStringChars(string, characters); }
+  } release{env, string, characters};
+  return std::wstring(reinterpret_cast<const wchar_t*>(characters), static_cast<size_t>(length));
 }
 
 std::optional<std::vector<std::optional<std::wstring>>> javaStringArrayToWide(JNIEnv* env, jobjectArray array) {
@@ -43,28 +43,21 @@ std::optional<std::vector<std::optional<std::wstring>>> javaStringArrayToWide(JN
 }
 
 jstring newJavaString(JNIEnv* env, std::wstring_view text) {
-  return env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size()));
+  return checked(env, env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size())));
 }
 
 jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::optional<std::wstring>>& texts) {
-  jclass stringClass = env->FindClass("java/lang/String");
-  jobjectArray array =
-      stringClass ? env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass, nullptr) : nullptr;
+  jclass stringClass = checked(env, env->FindClass("java/lang/String"));
+  jobjectArray array = env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass, nullptr);
   env->DeleteLocalRef(stringClass);
-  for (size_t index = 0; array && index < texts.size(); ++index) {
+  checked(env, array);
+  for (size_t index = 0; index < texts.size(); ++index) {
     if (!texts[index])
       continue;
     jstring element = newJavaString(env, *texts[index]);
-    if (!element) {
-      env->DeleteLocalRef(array);
-      array = nullptr;
-      break;
-    }
     env->SetObjectArrayElement(array, static_cast<jsize>(index), element);
     env->DeleteLocalRef(element);
   }
-  if (!array)
-    env->ExceptionClear();
   return array;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,19 +162,19 @@ jstring sidText(JNIEnv* env, const DS_SELECTION& selection, ULONG fetchedAttribu
   SAFEARRAY* bytes = V_VT(attribute) == (VT_ARRAY | VT_UI1) ? V_ARRAY(attribute) : nullptr;
   void* sid = nullptr;
   if (!bytes || SafeArrayGetDim(bytes) != 1 || FAILED(SafeArrayAccessData(bytes, &sid))) return nullptr;
+  struct Access {
+    SAFEARRAY* bytes;
+    ~Access() { SafeArrayUnaccessData(bytes); }
+  } access{bytes};
   ULONG size = bytes->rgsabound[0].cElements;
-  jstring text = nullptr;
   wchar_t* converted = nullptr;
-  if (size >= kSidHeaderBytes && IsValidSid(sid) && GetLengthSid(sid) <= size && convert(sid, &converted)) {
-    text = newJavaString(env, converted);
-    LocalFree(converted);
-  }
-  SafeArrayUnaccessData(bytes);
-  return text;
+  if (size < kSidHeaderBytes || !IsValidSid(sid) || GetLengthSid(sid) > size || !convert(sid, &converted)) return nullptr;
+  std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(converted, LocalFree);
+  return newJavaString(env, converted);
 }
 
-// One Result object per selection, in order; null when the selection list cannot be read
-// or the result class cannot be had.
+// One Result object per selection, in order; null when the selection list cannot be read,
+// JniFailure when the result class or an object cannot be had.
 jobjectArray pickedObjects(JNIEnv* env, IDataObject* picks, ConvertSidFunction convert) {
   FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_DSOP_DS_SELECTION_LIST)), nullptr,
                    DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -182,11 +183,9 @@ jobjectArray pickedObjects(JNIEnv* env, IDataObject* picks, ConvertSidFunction c
   LockedGlobal block(medium.value.hGlobal);
   const auto* list = static_cast<const DS_SELECTION_LIST*>(block.data());
   if (!list || !holdsSelections(*list, block.size())) return nullptr;
-  jclass resultClass = env->FindClass(kResultClass);
-  jmethodID constructor = resultClass ? env->GetMethodID(resultClass, "<init>", kResultConstructor) : nullptr;
-  jobjectArray results =
-      constructor ? env->NewObjectArray(static_cast<jsize>(list->cItems), resultClass, nullptr) : nullptr;
-  if (!results) return nullptr;
+  jclass resultClass = checked(env, env->FindClass(kResultClass));
+  jmethodID constructor = checked(env, env->GetMethodID(resultClass, "<init>", kResultConstructor));
+  jobjectArray results = checked(env, env->NewObjectArray(static_cast<jsize>(list->cItems), resultClass, nullptr));
   for (ULONG index = 0; index < list->cItems; ++index) {
     const DS_SELECTION& selection = list->aDsSelection[index];
     jvalue parts[5] = {};
@@ -195,7 +194,7 @@ jobjectArray pickedObjects(JNIEnv* env, IDataObject* picks, ConvertSidFunction c
     parts[2].l = javaTextOrNull(env, selection.pwzClass);
     parts[3].l = javaTextOrNull(env, selection.pwzUPN);
     parts[4].l = sidText(env, selection, list->cFetchedAttributes, convert);
-    jobject result = env->NewObjectA(resultClass, constructor, parts);
+    jobject result = checked(env, env->NewObjectA(resultClass, constructor, parts));
     env->SetObjectArrayElement(results, static_cast<jsize>(index), result);
     env->DeleteLocalRef(result);
     for (jvalue& part : parts)
@@ -213,7 +212,7 @@ extern "C" {
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_ObjectPicker_show0(
     JNIEnv* env, jclass, jboolean multipleSelection, jboolean offerGroups, jboolean offerUsers,
-    jboolean offerWellKnownPrincipals, jboolean localComputerOnly) {
+    jboolean offerWellKnownPrincipals, jboolean localComputerOnly) try {
   using namespace lnx;
   ConvertSidFunction convert = convertSidToStringSid();
   if (!convert) return nullptr;
@@ -234,7 +233,7 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_ObjectP
   ComPointer<IDataObject> picks(chosen);
   if (shown != S_OK || !picks) return nullptr;
   return pickedObjects(env, picks.get(), convert);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ObjectPicker_show0, 28);
 
 } // extern "C"

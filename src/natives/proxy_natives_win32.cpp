@@ -78,7 +78,6 @@ void writeSlots(JNIEnv* env, jobjectArray result, const ProxySlots& slots) {
     if (!text) continue;
     jstring string =
         newJavaString(env, std::wstring_view(reinterpret_cast<const wchar_t*>(text->data()), text->size()));
-    if (!string) continue;
     env->SetObjectArrayElement(result, index, string);
     env->DeleteLocalRef(string);
   }
@@ -99,7 +98,7 @@ void writeProxyInfo(JNIEnv* env, jobjectArray result, const WINHTTP_PROXY_INFO& 
 extern "C" {
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getIEConfig0(JNIEnv* env, jclass,
-                                                                                         jobjectArray result) {
+                                                                                         jobjectArray result) try {
   const lnx::WinHttpFunctions& winHttp = lnx::winHttp();
   if (!winHttp.complete()) return lnx::kProxyFunctionsMissing;
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
@@ -111,23 +110,23 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getI
       env, result,
       lnx::browserProxySlots(config.fAutoDetect, lnx::units(scriptUrl), lnx::units(proxyList), lnx::units(bypassList)));
   return 0;
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getIEConfig0, 12);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getDefaultConfig0(JNIEnv* env, jclass,
-                                                                                              jobjectArray result) {
+                                                                                              jobjectArray result) try {
   const lnx::WinHttpFunctions& winHttp = lnx::winHttp();
   if (!winHttp.complete()) return lnx::kProxyFunctionsMissing;
   WINHTTP_PROXY_INFO info{};
   if (!winHttp.getDefaultProxyConfiguration(&info)) return static_cast<jint>(GetLastError());
   lnx::writeProxyInfo(env, result, info);
   return 0;
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getDefaultConfig0, 12);
 
 jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getAutoProxyConfig0(
     JNIEnv* env, jclass, jobjectArray result, jstring url, jstring scriptUrl, jint autoProxyFlags, jint autoDetectFlags,
-    jboolean autoLogon) {
+    jboolean autoLogon) try {
   const lnx::WinHttpFunctions& winHttp = lnx::winHttp();
   if (!winHttp.complete()) return lnx::kProxyFunctionsMissing;
   std::optional<std::wstring> target = lnx::javaStringToWide(env, url);
@@ -146,12 +145,12 @@ jlong JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_get
     return lnx::autoProxyStatus(lnx::AutoProxyStage::resolveProxy, GetLastError());
   lnx::writeProxyInfo(env, result, info);
   return 0;
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_getAutoProxyConfig0, 32);
 
-jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_loadFunctions0(JNIEnv*, jclass) {
+jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_loadFunctions0(JNIEnv*, jclass) try {
   return lnx::winHttp().complete();
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Proxy_loadFunctions0, 8);
 
 } // extern "C"

@@ -76,11 +76,9 @@ jstring javaString(JNIEnv* env, const std::u16string& text) {
 
 // An object of className built by its constructor of descriptor from one argument.
 jobject newObject(JNIEnv* env, const char* className, const char* descriptor, jvalue argument) {
-  jclass type = env->FindClass(className);
-  if (!type)
-    return nullptr;
-  jmethodID constructor = env->GetMethodID(type, "<init>", descriptor);
-  return constructor ? env->NewObjectA(type, constructor, &argument) : nullptr;
+  jclass type = checked(env, env->FindClass(className));
+  jmethodID constructor = checked(env, env->GetMethodID(type, "<init>", descriptor));
+  return checked(env, env->NewObjectA(type, constructor, &argument));
 }
 
 jobject valueObject(JNIEnv* env, DWORD type, const uint8_t* data, DWORD size) {
@@ -90,13 +88,11 @@ jobject valueObject(JNIEnv* env, DWORD type, const uint8_t* data, DWORD size) {
   case REG_EXPAND_SZ: {
     jvalue text{};
     text.l = javaString(env, registryText(data, size));
-    return text.l ? newObject(env, "com/lanternix/api/windows/WinRegistry$ExpandString", "(Ljava/lang/String;)V", text)
-                  : nullptr;
+    return newObject(env, "com/lanternix/api/windows/WinRegistry$ExpandString", "(Ljava/lang/String;)V", text);
   }
   case REG_BINARY: {
-    jbyteArray bytes = env->NewByteArray(static_cast<jsize>(size));
-    if (bytes)
-      env->SetByteArrayRegion(bytes, 0, static_cast<jsize>(size), reinterpret_cast<const jbyte*>(data));
+    jbyteArray bytes = checked(env, env->NewByteArray(static_cast<jsize>(size)));
+    env->SetByteArrayRegion(bytes, 0, static_cast<jsize>(size), reinterpret_cast<const jbyte*>(data));
     return bytes;
   }
   case REG_DWORD: {
@@ -150,10 +146,8 @@ std::optional<std::vector<uint8_t>> valueData(JNIEnv* env, jobject value, jint t
   case 5:
     return registryTextData(callText(javaStringToWide(env, static_cast<jstring>(value))));
   case 2: {
-    jclass integerClass = env->FindClass("java/lang/Integer");
-    jmethodID intValue = integerClass ? env->GetMethodID(integerClass, "intValue", "()I") : nullptr;
-    if (!intValue)
-      return std::nullopt;
+    jclass integerClass = checked(env, env->FindClass("java/lang/Integer"));
+    jmethodID intValue = checked(env, env->GetMethodID(integerClass, "intValue", "()I"));
     uint32_t number = static_cast<uint32_t>(env->CallIntMethod(value, intValue));
     return std::vector<uint8_t>{static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
                                 static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
@@ -259,19 +253,19 @@ using lnx::KeyMode;
 extern "C" {
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_keyExists0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) try {
   return lnx::openRegistryKey(env, root, keyPath, view, KeyMode::read).valid();
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_keyExists0, 20);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_createKey0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) try {
   return lnx::openRegistryKey(env, root, keyPath, view, KeyMode::create).valid();
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_createKey0, 20);
 
 jobject JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_getValue0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jint view) try {
   lnx::RegistryKey key = lnx::openRegistryKey(env, root, keyPath, view, KeyMode::read);
   if (!key.valid())
     return nullptr;
@@ -282,11 +276,11 @@ jobject JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_get
                        data.data(), &size) != ERROR_SUCCESS)
     return nullptr;
   return lnx::valueObject(env, type, data.data(), size);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_getValue0, 24);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_setValue0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jobject value, jint typeCode, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jobject value, jint typeCode, jint view) try {
   lnx::RegistryKey key = lnx::openRegistryKey(env, root, keyPath, view, KeyMode::create);
   if (!key.valid())
     return false;
@@ -303,19 +297,19 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_se
     return false;
   }
   return true;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_setValue0, 32);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_deleteValue0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jstring valueName, jint view) try {
   lnx::RegistryKey key = lnx::openRegistryKey(env, root, keyPath, view, KeyMode::readAndSet);
   if (key.valid())
     RegDeleteValueW(key.get(), lnx::wideOrNull(lnx::javaStringToWide(env, valueName)));
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_deleteValue0, 24);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_deleteKey0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jboolean onlyIfEmpty, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jboolean onlyIfEmpty, jint view) try {
   HKEY rootKey = lnx::registryRootKey(root);
   std::optional<std::wstring> path = lnx::javaStringToWide(env, keyPath);
   // No path (or an empty one) names the root key itself, whose whole content the tree
@@ -328,44 +322,44 @@ void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_delete
       return;
   }
   lnx::deleteKeyTree(rootKey, path->c_str(), view);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_deleteKey0, 24);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_saveKey0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jstring filePath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jstring filePath, jint view) try {
   if (!lnx::enablePrivilege(L"SeBackupPrivilege", true))
     return false;
   lnx::RegistryKey key = lnx::openRegistryKey(env, root, keyPath, view, KeyMode::readAndSet);
   return key.valid() && RegSaveKeyW(key.get(), lnx::wideOrNull(lnx::javaStringToWide(env, filePath)), nullptr) == 0;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_saveKey0, 24);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_restoreKey0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jstring filePath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jstring filePath, jint view) try {
   if (!lnx::enablePrivilege(L"SeBackupPrivilege", true) || !lnx::enablePrivilege(L"SeRestorePrivilege", true))
     return false;
   lnx::RegistryKey key = lnx::openRegistryKey(env, root, keyPath, view, KeyMode::create);
   return key.valid() && RegRestoreKeyW(key.get(), lnx::wideOrNull(lnx::javaStringToWide(env, filePath)), 0) == 0;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_restoreKey0, 24);
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_enumSubKeys0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) try {
   return lnx::enumerateNames(env, root, keyPath, view, lnx::NameKind::subkeys);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_enumSubKeys0, 20);
 
 jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_enumValues0(
-    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) {
+    JNIEnv* env, jclass, jint root, jstring keyPath, jint view) try {
   return lnx::enumerateNames(env, root, keyPath, view, lnx::NameKind::values);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_enumValues0, 20);
 
 void JNICALL Java_com_lanternix_runtime_installer_platform_win32_Registry_changeNotifyAssociations0(JNIEnv*,
-                                                                                                              jclass) {
+                                                                                                              jclass) try {
   if (lnx::loadShellFunctions())
     lnx::shellFunctions().changeNotify(lnx::kAssociationsChanged, lnx::kItemIdLists, nullptr, nullptr);
-}
+} LNX_NATIVE_FAILS_WITH()
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Registry_changeNotifyAssociations0, 8);
 
 } // extern "C"

@@ -95,7 +95,7 @@ extern "C" {
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_installService0(JNIEnv* env, jclass,
                                                                                                jstring serviceName,
                                                                                                jstring displayName,
-                                                                                               jstring executablePath) {
+                                                                                               jstring executablePath) try {
   lnx::ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager.valid()) return lnx::kServiceManagerUnavailable;
   // No load-order group, tag, dependencies or account: the service runs as LocalSystem.
@@ -105,12 +105,12 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_i
       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, lnx::wideOrNull(lnx::javaStringToWide(env, executablePath)), nullptr,
       nullptr, nullptr, nullptr, nullptr));
   return service.valid() ? 0 : lnx::lastError();
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_installService0, 20);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_changeServiceConfig0(
     JNIEnv* env, jclass, jstring serviceName, jstring displayName, jstring executablePath, jint serviceType,
-    jint startType, jstring dependencies, jstring account, jstring password, jstring description) {
+    jint startType, jstring dependencies, jstring account, jstring password, jstring description) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (opened.failure) return opened.failure;
   // The dependency list is always replaced: no text empties it.
@@ -132,11 +132,11 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_c
     ChangeServiceConfig2W(opened.service.get(), SERVICE_CONFIG_DESCRIPTION, &serviceDescription);
   }
   return 0;
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_changeServiceConfig0, 44);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_setRestartServiceConfig0(
-    JNIEnv* env, jclass, jstring serviceName, jboolean restart, jint restartDelayMillis) {
+    JNIEnv* env, jclass, jstring serviceName, jboolean restart, jint restartDelayMillis) try {
   auto changeConfig2 =
       lnx::systemFunction<lnx::ChangeServiceConfig2WFunction>(L"advapi32.dll", "ChangeServiceConfig2W");
   if (!changeConfig2) return 1;
@@ -148,36 +148,36 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_s
   // them.
   SERVICE_FAILURE_ACTIONSW failureActions{0, nullptr, nullptr, restart ? 1u : 0u, &restartAction};
   return changeConfig2(opened.service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions) ? 0 : lnx::lastError();
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_setRestartServiceConfig0, 20);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_setDelayedAutoStart0(JNIEnv* env, jclass,
                                                                                                     jstring serviceName,
-                                                                                                    jboolean delayed) {
+                                                                                                    jboolean delayed) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (opened.failure) return opened.failure;
   SERVICE_DELAYED_AUTO_START_INFO delayedStart{delayed ? TRUE : FALSE};
   return ChangeServiceConfig2W(opened.service.get(), SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayedStart)
              ? 0
              : lnx::lastError();
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_setDelayedAutoStart0, 16);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_stopService0(JNIEnv* env, jclass,
                                                                                             jstring serviceName,
-                                                                                            jint timeLimitMillis) {
+                                                                                            jint timeLimitMillis) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_CONNECT, SERVICE_STOP | SERVICE_QUERY_STATUS);
   if (opened.failure) return opened.failure;
   SERVICE_STATUS status{};
   if (!ControlService(opened.service.get(), SERVICE_CONTROL_STOP, &status)) return lnx::lastError();
   lnx::ServiceStopWatchWin32 watch(opened.service.get());
   return lnx::waitForServiceStop(watch, timeLimitMillis);
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_stopService0, 16);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_startService0(JNIEnv* env, jclass,
                                                                                              jstring serviceName,
-                                                                                             jobjectArray arguments) {
+                                                                                             jobjectArray arguments) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_CONNECT, SERVICE_START);
   if (opened.failure) return opened.failure;
   std::vector<std::optional<std::wstring>> texts =
@@ -192,39 +192,39 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_s
                        argumentVector.empty() ? nullptr : argumentVector.data())
              ? 0
              : lnx::lastError();
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_startService0, 16);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_uninstallService0(JNIEnv* env, jclass,
-                                                                                                 jstring serviceName) {
+                                                                                                 jstring serviceName) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_ALL_ACCESS, DELETE);
   if (opened.failure) return opened.failure;
   return DeleteService(opened.service.get()) ? 0 : lnx::lastError();
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_uninstallService0, 12);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_queryStatus0(JNIEnv* env, jclass,
-                                                                                            jstring serviceName) {
+                                                                                            jstring serviceName) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
   if (opened.failure) return opened.failure;
   SERVICE_STATUS status{};
   if (!QueryServiceStatus(opened.service.get(), &status)) return lnx::lastError();
   return -static_cast<jint>(status.dwCurrentState);
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_queryStatus0, 12);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_getStartType0(JNIEnv* env, jclass,
-                                                                                             jstring serviceName) {
+                                                                                             jstring serviceName) try {
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG);
   if (opened.failure) return opened.failure;
   std::vector<BYTE> buffer;
   if (!lnx::queryServiceConfig(opened.service.get(), buffer)) return lnx::lastError();
   return -static_cast<jint>(lnx::serviceConfig(buffer).dwStartType);
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_getStartType0, 12);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Services_getServiceBinary0(
-    JNIEnv* env, jclass, jstring serviceName) {
+    JNIEnv* env, jclass, jstring serviceName) try {
   // A failure is a space and the decimal result code.
   auto failureText = [env](jint code) { return lnx::newJavaString(env, L" " + std::to_wstring(code)); };
   OpenedService opened = lnx::openService(env, serviceName, SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG);
@@ -233,7 +233,7 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Service
   if (!lnx::queryServiceConfig(opened.service.get(), buffer)) return failureText(lnx::lastError());
   const wchar_t* binaryPath = lnx::serviceConfig(buffer).lpBinaryPathName;
   return lnx::newJavaString(env, binaryPath ? binaryPath : L"");
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32Services_getServiceBinary0, 12);
 
 } // extern "C"

@@ -85,7 +85,7 @@ extern "C" {
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_createWide0(
     JNIEnv* env, jclass, jstring linkPath, jstring targetPath, jstring workingDirectory, jstring iconFile,
-    jstring arguments, jboolean runAsAdministrator, jstring description, jint showCommand) {
+    jstring arguments, jboolean runAsAdministrator, jstring description, jint showCommand) try {
   lnx::LinkSettings settings;
   settings.linkPath = lnx::javaStringToWide(env, linkPath);
   settings.targetPath = lnx::javaStringToWide(env, targetPath);
@@ -96,11 +96,11 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_c
   settings.description = lnx::javaStringToWide(env, description);
   settings.showCommand = showCommand;
   return lnx::createLink(settings);
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ShellLink_createWide0, 40);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_changeNotify0(
-    JNIEnv* env, jclass, jbyteArray createdItemPath, jbyteArray changedDirectoryPath) {
+    JNIEnv* env, jclass, jbyteArray createdItemPath, jbyteArray changedDirectoryPath) try {
   std::optional<std::wstring> createdItem = lnx::pathOfBytes(env, createdItemPath);
   std::optional<std::wstring> changedDirectory = lnx::pathOfBytes(env, changedDirectoryPath);
   if (!lnx::loadShellFunctions()) return true;
@@ -109,20 +109,20 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_c
   if (createdItem) changeNotify(lnx::kItemCreated, lnx::kWidePath, createdItem->c_str(), nullptr);
   if (changedDirectory) changeNotify(lnx::kDirectoryUpdated, lnx::kWidePathFlushed, changedDirectory->c_str(), nullptr);
   return true;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ShellLink_changeNotify0, 16);
 
-jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_initialize0(JNIEnv*, jclass) {
+jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_initialize0(JNIEnv*, jclass) try {
   // A failure shows later, as links that cannot be created.
   CoInitialize(nullptr);
   return true;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ShellLink_initialize0, 8);
 
-jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_uninitialize(JNIEnv*, jclass) {
+jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_ShellLink_uninitialize(JNIEnv*, jclass) try {
   CoUninitialize();
   return true;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_ShellLink_uninitialize, 8);
 
 } // extern "C"

@@ -55,7 +55,7 @@ extern "C" {
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaTaskDialog_show0(
     JNIEnv* env, jclass, jlong parentWindow, jstring windowTitle, jstring mainInstruction, jstring content, jint flags,
-    jint mainIcon, jint width, jstring verificationText, jobjectArray buttonLabels, jint defaultButton) {
+    jint mainIcon, jint width, jstring verificationText, jobjectArray buttonLabels, jint defaultButton) try {
   using namespace lnx;
   TaskDialogIndirectFunction show = taskDialogIndirect();
   if (!show) return 0;
@@ -95,7 +95,7 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaTaskDialog
   BOOL verificationChecked = FALSE;
   if (FAILED(show(&config, &pressed, nullptr, &verificationChecked))) return kNoTaskButtonResult;
   return taskDialogResult(pressed, verificationChecked != FALSE);
-}
+} LNX_NATIVE_FAILS_WITH(lnx::kNoTaskButtonResult)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_VistaTaskDialog_show0, 52);
 
 } // extern "C"

@@ -419,13 +419,13 @@ bool setAccountRight(const std::optional<std::wstring>& account, const std::opti
 extern "C" {
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_isMemberOfGroup0(
-    JNIEnv*, jclass, jint groupRelativeId) {
+    JNIEnv*, jclass, jint groupRelativeId) try {
   return lnx::isEnabledMemberOfBuiltinGroup(groupRelativeId);
-}
+} LNX_NATIVE_FAILS_WITH(true)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_isMemberOfGroup0, 12);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_executeElevated0(
-    JNIEnv* env, jclass, jstring file, jstring parameters, jstring directory, jint showCommand) {
+    JNIEnv* env, jclass, jstring file, jstring parameters, jstring directory, jint showCommand) try {
   // Loaded once before the first elevated start; nothing else needs its handle.
   static const bool securitySupportLoaded = LoadLibraryW(L"sspicli.dll") != nullptr;
   static_cast<void>(securitySupportLoaded);
@@ -435,17 +435,17 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserIn
                                          lnx::wideOrNull(lnx::javaStringToWide(env, parameters)),
                                          lnx::wideOrNull(lnx::javaStringToWide(env, directory)), showCommand);
   return reinterpret_cast<INT_PTR>(started) > 32;
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_executeElevated0, 24);
 
-jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getElevationType0(JNIEnv*, jclass) {
+jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getElevationType0(JNIEnv*, jclass) try {
   return lnx::processElevationType();
-}
+} LNX_NATIVE_FAILS_WITH(0)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getElevationType0, 8);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_addUser0(
     JNIEnv* env, jclass, jstring userName, jstring password, jstring comment, jstring groupName, jstring groupComment,
-    jboolean createGroup, jboolean failIfGroupExists) {
+    jboolean createGroup, jboolean failIfGroupExists) try {
   std::optional<lnx::AccountFunctions> functions = lnx::accountFunctions();
   std::optional<std::wstring> name = lnx::javaStringToWide(env, userName);
   if (!functions || !name) return nullptr;
@@ -458,48 +458,48 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInf
                     failIfGroupExists != JNI_FALSE};
   std::wstring result = lnx::addLocalUser(*functions, user);
   return result.empty() ? nullptr : lnx::newJavaString(env, result);
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_addUser0, 36);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_deleteUser0(JNIEnv* env, jclass,
                                                                                            jstring serverName,
-                                                                                           jstring userName) {
+                                                                                           jstring userName) try {
   return lnx::deleteAccount(env, "NetUserDel", serverName, userName);
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_deleteUser0, 16);
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_deleteLocalGroup0(JNIEnv* env, jclass,
                                                                                                  jstring serverName,
-                                                                                                 jstring groupName) {
+                                                                                                 jstring groupName) try {
   return lnx::deleteAccount(env, "NetLocalGroupDel", serverName, groupName);
-}
+} LNX_NATIVE_FAILS_WITH(ERROR_NOT_ENOUGH_MEMORY)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_deleteLocalGroup0, 16);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getAccountName0(JNIEnv* env, jclass,
                                                                                                   jstring sid,
-                                                                                                  jboolean nameOnly) {
+                                                                                                  jboolean nameOnly) try {
   return lnx::newJavaString(env, lnx::accountNameOfSid(lnx::javaStringToWide(env, sid), nameOnly != JNI_FALSE));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getAccountName0, 16);
 
 jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getUserProfileDirectory0(
-    JNIEnv* env, jclass, jstring sid, jstring password) {
+    JNIEnv* env, jclass, jstring sid, jstring password) try {
   return lnx::newJavaString(
       env, lnx::profileDirectoryOfSid(lnx::javaStringToWide(env, sid), lnx::javaStringToWide(env, password)));
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getUserProfileDirectory0, 16);
 
-jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getUserSid0(JNIEnv* env, jclass) {
+jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getUserSid0(JNIEnv* env, jclass) try {
   std::optional<std::wstring> sid = lnx::currentUserSidText();
   return sid ? lnx::newJavaString(env, *sid) : nullptr;
-}
+} LNX_NATIVE_FAILS_WITH(nullptr)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_getUserSid0, 8);
 
 jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_setLsaAccountRight0(
-    JNIEnv* env, jclass, jstring account, jstring rightName, jboolean add) {
+    JNIEnv* env, jclass, jstring account, jstring rightName, jboolean add) try {
   return lnx::setAccountRight(lnx::javaStringToWide(env, account), lnx::javaStringToWide(env, rightName),
                               add != JNI_FALSE);
-}
+} LNX_NATIVE_FAILS_WITH(false)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Win32UserInfo_setLsaAccountRight0, 20);
 
 } // extern "C"

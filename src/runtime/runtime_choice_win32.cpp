@@ -49,7 +49,7 @@ void initialiseChoiceDialog(HWND dialog) {
   if (!downloadOffered) ShowWindow(GetDlgItem(dialog, LNX_CONTROL_DOWNLOAD), SW_HIDE);
 }
 
-INT_PTR CALLBACK runtimeChoiceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK runtimeChoiceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) try {
   if (message == WM_INITDIALOG) {
     initialiseChoiceDialog(dialog);
     return TRUE;
@@ -66,6 +66,8 @@ INT_PTR CALLBACK runtimeChoiceDialogProc(HWND dialog, UINT message, WPARAM wPara
     EndDialog(dialog, LOWORD(wParam));
     return TRUE;
   }
+} catch (...) {
+  failOnEscapedException(L"runtime choice dialog");
 }
 
 } // namespace

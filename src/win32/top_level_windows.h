@@ -8,7 +8,8 @@
 
 namespace lnx {
 
-// Every top-level window (EnumWindows), in enumeration order.
+// Every top-level window (EnumWindows), in enumeration order; std::bad_alloc when they do
+// not fit in memory.
 std::vector<HWND> topLevelWindows();
 
 // The id of the process that created the window; 0 for no window.

@@ -1,6 +1,8 @@
 #include "win32/top_level_windows.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 namespace lnx {
 
@@ -8,17 +10,30 @@ namespace {
 
 constexpr int kWindowTextUnits = 4096;
 
-BOOL CALLBACK collectWindow(HWND window, LPARAM windows) {
-  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-  return TRUE;
+struct WindowCollection {
+  std::vector<HWND> windows;
+  bool full = false; // no memory for one more: thrown once the enumeration is over
+};
+
+// Nothing may be thrown through the system's enumeration frames.
+BOOL CALLBACK collectWindow(HWND window, LPARAM collection) {
+  auto* collected = reinterpret_cast<WindowCollection*>(collection);
+  try {
+    collected->windows.push_back(window);
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    collected->full = true;
+    return FALSE;
+  }
 }
 
 } // namespace
 
 std::vector<HWND> topLevelWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  WindowCollection collection;
+  EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&collection));
+  if (collection.full) throw std::bad_alloc();
+  return std::move(collection.windows);
 }
 
 DWORD windowProcessId(HWND window) {

@@ -21,32 +21,32 @@ JNIEnv* FakeJvm::env() { return reinterpret_cast<JNIEnv*>(&state_->envBlock); }
 JavaVM* FakeJvm::vm() { return reinterpret_cast<JavaVM*>(&state_->vmBlock); }
 
 void FakeJvm::onStaticCall(std::function<void(const StaticCall&)> hook) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   state_->staticCallHook = std::move(hook);
 }
 
 void FakeJvm::onDestroy(std::function<void()> hook) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   state_->destroyHook = std::move(hook);
 }
 
 void FakeJvm::throwPending(const std::u16string& text) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   state_->raise(kPendingExceptionClass, text);
 }
 
 bool FakeJvm::exceptionPending() {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   return state_->pendingException != nullptr;
 }
 
 void FakeJvm::beginNativeFrame() {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   state_->heap.pushFrame(kLocalFrameCapacity, false);
 }
 
 void FakeJvm::endNativeFrame() {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   while (state_->heap.innermostFramePushed()) {
     state_->recordInvalid("PopLocalFrame", "a frame of PushLocalFrame left open when the native method returned");
     state_->heap.popFrame(true);
@@ -55,17 +55,17 @@ void FakeJvm::endNativeFrame() {
 }
 
 void FakeJvm::failAllocations(bool fail) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   state_->allocationsFail = fail;
 }
 
 jstring FakeJvm::newString(const std::u16string& text) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   return static_cast<jstring>(state_->heap.reference(state_->newString(text), false));
 }
 
 std::optional<std::u16string> FakeJvm::stringText(jobject reference) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   ReferenceState referenceState;
   JavaObject* object = state_->heap.resolve(reference, referenceState);
   if (!object || object->kind != ObjectKind::string)
@@ -74,7 +74,7 @@ std::optional<std::u16string> FakeJvm::stringText(jobject reference) {
 }
 
 jobject FakeJvm::newInteger(jint value) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   KeptArgument argument;
   argument.type = 'I';
   argument.value.i = value;
@@ -85,7 +85,7 @@ jobject FakeJvm::newInteger(jint value) {
 namespace {
 
 template <typename Element> jarray primitiveArray(VmState& vm, char elementType, const std::vector<Element>& elements) {
-  std::lock_guard<std::recursive_mutex> locked(vm.lock);
+  std::lock_guard<VmLock> locked(vm.lock);
   std::vector<jlong> values(elements.begin(), elements.end());
   return static_cast<jarray>(vm.heap.reference(vm.newPrimitiveArray(elementType, std::move(values)), false));
 }
@@ -105,7 +105,7 @@ jbooleanArray FakeJvm::newBooleanArray(const std::vector<bool>& values) {
 }
 
 jobjectArray FakeJvm::newStringArray(const std::vector<std::optional<std::u16string>>& texts) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   std::vector<JavaObject*> elements;
   for (const std::optional<std::u16string>& text : texts)
     elements.push_back(text ? state_->newString(*text) : nullptr);
@@ -114,14 +114,14 @@ jobjectArray FakeJvm::newStringArray(const std::vector<std::optional<std::u16str
 }
 
 JsonValue FakeJvm::describe(jobject reference) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   ReferenceState referenceState;
   return renderObject(state_->heap.resolve(reference, referenceState));
 }
 
 void* FakeJvm::registeredNative(const std::string& className, const std::string& name,
                                 const std::string& descriptor) {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   for (const RegisteredNative& known : state_->natives)
     if (known.className == className && known.name == name && known.descriptor == descriptor)
       return known.function;
@@ -129,12 +129,12 @@ void* FakeJvm::registeredNative(const std::string& className, const std::string&
 }
 
 size_t FakeJvm::unreleasedTexts() {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   return state_->pinnedChars.size() + state_->pinnedUtf.size();
 }
 
 size_t FakeJvm::unreleasedArrays() {
-  std::lock_guard<std::recursive_mutex> locked(state_->lock);
+  std::lock_guard<VmLock> locked(state_->lock);
   return state_->pinnedArrays.size();
 }
 

@@ -92,6 +92,10 @@ private:
   std::unique_ptr<VmState> state_;
 };
 
+// Whether the calling thread is running the fake VM's own code (a JNI function or a
+// FakeJvm method): tests that make the C++ heap fail let the VM's allocations through.
+bool insideFakeVm();
+
 // The entries of a java.class.path value: ';'-separated, empty ones left out.
 std::vector<std::wstring> classPathEntries(const std::wstring& value);
 

@@ -16,7 +16,7 @@ template <typename Handle, typename Result, typename Body>
 Result jniEntry(Handle handle, const char* function, Result fallback, Body&& body) noexcept {
   VmState& vm = vmOf(handle);
   try {
-    std::lock_guard<std::recursive_mutex> locked(vm.lock);
+    std::lock_guard<VmLock> locked(vm.lock);
     if constexpr (std::is_same_v<Handle, JNIEnv*>)
       vm.checkNothingPending(function);
     Result result = body(vm);

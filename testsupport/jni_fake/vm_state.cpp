@@ -256,6 +256,22 @@ void VmState::recordFailure(const char* function) noexcept {
   }
 }
 
+namespace {
+thread_local int fakeVmDepth = 0;
+} // namespace
+
+void VmLock::lock() {
+  mutex_.lock();
+  ++fakeVmDepth;
+}
+
+void VmLock::unlock() {
+  --fakeVmDepth;
+  mutex_.unlock();
+}
+
+bool insideFakeVm() { return fakeVmDepth > 0; }
+
 VmState& vmOf(JNIEnv* env) { return *reinterpret_cast<EnvBlock*>(env)->vm; }
 VmState& vmOf(JavaVM* vm) { return *reinterpret_cast<VmBlock*>(vm)->vm; }
 

@@ -19,6 +19,17 @@
 
 namespace jnifake {
 
+// The VM's lock (recursive: natives and hooks call back in); the thread that holds it is
+// inside the fake VM (insideFakeVm).
+class VmLock {
+public:
+  void lock();
+  void unlock();
+
+private:
+  std::recursive_mutex mutex_;
+};
+
 struct EnvBlock {
   const JNINativeInterface_* functions; // first, as JNIEnv expects
   VmState* vm;
@@ -74,7 +85,7 @@ struct VmState {
   // An exception escaped a function body: recorded as invalid, never thrown on.
   void recordFailure(const char* function) noexcept;
 
-  std::recursive_mutex lock;
+  VmLock lock;
   JniReport& report;
   ClassRegistry classes;
   JavaHeap heap;
