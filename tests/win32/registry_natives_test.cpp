@@ -1,6 +1,7 @@
 // The Registry class's natives against the real (Wine) registry, called through the
 // executable's export table by their decorated names, with the fake VM as their JNIEnv.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -288,11 +289,47 @@ TEST_F(RegistryNatives, KeysAreSavedToHiveFilesAndRestored) {
   DeleteFileW(hive.c_str());
 }
 
+// A window that asked the shell for association changes hears of the one the native sends
+// (sent to its procedure, or posted: the loop below serves both).
+constexpr UINT kShellChanged = WM_APP + 7;
+LONG heardShellEvent = 0;
+
+LRESULT CALLBACK shellChangeListener(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kShellChanged) return DefWindowProcW(window, message, wParam, lParam);
+  PIDLIST_ABSOLUTE* items = nullptr;
+  LONG event = 0;
+  if (HANDLE lock = SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &items,
+                                              &event)) {
+    heardShellEvent |= event;
+    SHChangeNotification_Unlock(lock);
+  }
+  return 0;
+}
+
 TEST_F(RegistryNatives, AssociationChangeReachesTheShell) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = shellChangeListener;
+  windowClass.lpszClassName = L"lnxShellChangeListener";
+  RegisterClassW(&windowClass);
+  HWND listener = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr);
+  ASSERT_NE(nullptr, listener);
+  SHChangeNotifyEntry everything{nullptr, TRUE};
+  ULONG registration = SHChangeNotifyRegister(listener, SHCNRF_ShellLevel | SHCNRF_NewDelivery, SHCNE_ASSOCCHANGED,
+                                              kShellChanged, 1, &everything);
+  ASSERT_NE(0u, registration);
+
+  heardShellEvent = 0;
   changeNotify(env, nullptr);
-  EXPECT_TRUE(loadShellFunctions()) << "loaded once, known afterwards";
-  EXPECT_NE(nullptr, shellFunctions().changeNotify);
-  EXPECT_NE(nullptr, shellFunctions().shellExecute);
+  for (int wait = 0; wait < 100 && !heardShellEvent; ++wait) {
+    MSG message;
+    while (PeekMessageW(&message, listener, 0, 0, PM_REMOVE))
+      DispatchMessageW(&message);
+    if (!heardShellEvent) Sleep(10);
+  }
+  SHChangeNotifyDeregister(registration);
+  DestroyWindow(listener);
+  EXPECT_EQ(SHCNE_ASSOCCHANGED, heardShellEvent);
 }
 
 TEST(NativeHelpers, JavaStringsBecomeWideTextsWithTheirNuls) {
