@@ -19,6 +19,9 @@ using VmOptionList = std::vector<std::string>;
 // "-include-options" files nested deeper than this are not read: files that include each
 // other would otherwise recurse without end.
 constexpr int kMaxIncludeDepth = 10;
+// At most this many "-include-options" files are read in one assembly: within the depth, a
+// file that includes itself a few times would otherwise be read a few times to the tenth.
+constexpr int kMaxIncludedFiles = 100;
 
 // A file opened for reading as text and read whole.
 struct TextFile {
@@ -71,7 +74,8 @@ struct VmOptionsAssembly {
   VmOptionsFiles& files;
   VmOptionList options;
   ClassPathOverrides overrides;
-  int includeDepth = 0; // include files being read inside one another
+  int includeDepth = 0;  // include files being read inside one another
+  int includedFiles = 0; // include files read so far
 };
 
 // All sources in their order, module options joined; logs the final list. Configuration

@@ -48,9 +48,14 @@ void includeOptionsFile(VmOptionsAssembly& assembly, const std::wstring& name, c
     logError(L"vmoptions files nested deeper than %d, not reading %s", kMaxIncludeDepth, path);
     return;
   }
+  if (assembly.includedFiles >= kMaxIncludedFiles) {
+    logError(L"more than %d vmoptions files included, not reading %s", kMaxIncludedFiles, path);
+    return;
+  }
   TextFile file = assembly.files.readTextFile(path);
   logPrint(L"adding vmoptions from (%p) <%s> (%s)", file.handle, path, holdingFile ? holdingFile->c_str() : nullptr);
   if (file.handle) {
+    ++assembly.includedFiles;
     ++assembly.includeDepth;
     readVmOptionsFile(assembly, file.text, &path);
     --assembly.includeDepth;

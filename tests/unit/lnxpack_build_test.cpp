@@ -250,6 +250,7 @@ TEST_F(LnxpackBuild, BadProjectsFailWithoutLeavingOutput) {
       {R"({ "stub": "stub.exe", "fils": [] })", "unknown key \"fils\""},
       {R"({ "stub": "stub.exe", "checksum": "yes" })", "must be boolean, not string"},
       {R"({ "stub": "stub.exe", )", "invalid JSON"},
+      {R"({ "stub": "stub.exe", "checksum": 1e999 })", "invalid JSON: number overflow parsing '1e999'"},
       {R"({ })", "no stub"},
   };
   for (const Case& c : cases) {

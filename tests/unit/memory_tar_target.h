@@ -1,5 +1,8 @@
 #pragma once
-// A tar target in memory: the directories and files the reader created, and its progress.
+// A tar input and a tar target in memory: the archive's bytes as the gzip reader delivers
+// them, and the directories and files the reader created, with its progress.
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +11,26 @@
 #include "runtime/tar_reader.h"
 
 namespace lnx::test {
+
+// GzipFile's behaviour: a skip of no or a negative count does nothing, a skip past the end
+// leaves the stream at its end.
+struct MemoryGzipInput : GzipInput {
+  std::string bytes;
+  size_t at = 0;
+  explicit MemoryGzipInput(std::string content) : bytes(std::move(content)) {}
+  int read(void* buffer, unsigned length) override {
+    size_t count = std::min<size_t>(length, bytes.size() - at);
+    if (count > 0) std::memcpy(buffer, bytes.data() + at, count);
+    at += count;
+    return static_cast<int>(count);
+  }
+  bool skip(int64_t count) override {
+    if (count > 0) at += static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(count), bytes.size() - at));
+    return true;
+  }
+  int64_t position() override { return static_cast<int64_t>(at); }
+  bool atEnd() override { return at == bytes.size(); }
+};
 
 struct MemoryTarTarget : TarTarget {
   std::vector<std::string> directories;

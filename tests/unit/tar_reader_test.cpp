@@ -40,24 +40,6 @@ std::string entry(const std::string& name, char type, const std::string& data) {
 
 const std::string kEnd(2 * kTarBlock, '\0');
 
-struct MemoryInput : GzipInput {
-  std::string bytes;
-  size_t at = 0;
-  explicit MemoryInput(std::string content) : bytes(std::move(content)) {}
-  int read(void* buffer, unsigned length) override {
-    size_t count = std::min<size_t>(length, bytes.size() - at);
-    std::memcpy(buffer, bytes.data() + at, count);
-    at += count;
-    return static_cast<int>(count);
-  }
-  bool skip(int64_t count) override {
-    at = std::min(bytes.size(), at + static_cast<size_t>(count));
-    return true;
-  }
-  int64_t position() override { return static_cast<int64_t>(at); }
-  bool atEnd() override { return at == bytes.size(); }
-};
-
 struct Untarred {
   bool result;
   test::MemoryTarTarget target;
@@ -67,7 +49,7 @@ struct Untarred {
 Untarred untar(const std::string& archive, int64_t expected = 0) {
   test::LogCapture capture;
   Untarred out{false, {}, {}};
-  MemoryInput input(archive);
+  test::MemoryGzipInput input(archive);
   out.result = untarStream(input, out.target, expected);
   for (const std::wstring& line : capture.captured())
     out.log += line + L"\n";

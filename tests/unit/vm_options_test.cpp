@@ -161,6 +161,15 @@ TEST_F(VmOptions, IncludeCycleStopsAtTheDepthLimit) {
       log.contains(L"ERROR: vmoptions files nested deeper than 10, not reading C:\\Setup Files\\setup.vmoptions"));
 }
 
+TEST_F(VmOptions, AFileIncludingItselfOftenStopsAtTheFileLimit) {
+  const std::string include = "-include-options setup.vmoptions\n";
+  defaultFile("-Dloop\n" + include + include + include);
+  VmOptionList options = optionsBeforeClassPath();
+  EXPECT_EQ(VmOptionList(kMaxIncludedFiles + 1, "-Dloop"), options);
+  EXPECT_TRUE(
+      log.contains(L"ERROR: more than 100 vmoptions files included, not reading C:\\Setup Files\\setup.vmoptions"));
+}
+
 TEST_F(VmOptions, DefaultFileNamesInOrder) {
   files.textFiles[L"C:\\SETUP~1\\setup.exe.vmoptions"] = "found";
   EXPECT_EQ("found", openDefaultVmOptionsFile(inputs.longExecutableName, inputs.moduleFileName, files).text);

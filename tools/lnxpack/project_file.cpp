@@ -309,7 +309,7 @@ Project loadProject(const fs::path& projectFile) {
   Json document;
   try {
     document = Json::parse(bytes.begin(), bytes.end(), nullptr, true, /*ignore_comments=*/true);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) { // a syntax error, or a number too large for a double
     std::string what = error.what();
     size_t tag = what.find("] "); // drop the library's "[json.exception.parse_error.101] "
     throw ToolError{projectFile, "invalid JSON: " + (tag == std::string::npos ? what : what.substr(tag + 2))};
