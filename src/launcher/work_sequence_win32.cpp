@@ -83,8 +83,10 @@ void createExtractionDirectory() {
 void extractOrFail(HWND window) {
   int result = extractIncludedFiles();
   if (result == kCopied) return;
-  if (!launcherState().quiet) {
-    std::wstring text = getMessage(result == kWriteFailed ? message::notEnoughDiskSpace : message::installationCorrupted);
+  std::wstring text = getMessage(result == kWriteFailed ? message::notEnoughDiskSpace : message::installationCorrupted);
+  if (launcherState().quiet) {
+    showErrorOnStandardError(text); // a quiet run that fails says why where its caller looks
+  } else {
     std::wstring caption = getMessage(message::wizardCaption);
     MessageBoxW(window, text.c_str(), caption.c_str(), MB_ICONERROR);
   }

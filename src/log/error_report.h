@@ -10,6 +10,8 @@ namespace lnx {
 std::wstring getLogPath();
 
 void showError(const std::wstring& text);
+// The same text with the log's path as a line on standard error, whatever the launcher type.
+void showErrorOnStandardError(const std::wstring& text);
 // Message id (MessageTable, else the configuration text of the same id) with the first
 // "{0}" replaced by argument when one is given.
 void showErrorMessage(int messageId, const wchar_t* argument);

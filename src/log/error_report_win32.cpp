@@ -34,21 +34,36 @@ std::wstring longFormOf(const std::wstring& path) {
 
 void setErrorOwner(void* window) { errorOwner = static_cast<HWND>(window); }
 
-void showError(const std::wstring& text) {
+namespace {
+
+// The text with the log's path (handing the path out keeps the log).
+std::wstring withLogPath(const std::wstring& text) {
   std::wstring logPath = getLogPath();
-  std::wstring composed = limited(composeErrorText(text, logPath.empty() ? logPath : longFormOf(logPath)));
+  return limited(composeErrorText(text, logPath.empty() ? logPath : longFormOf(logPath)));
+}
+
+void printOnStandardError(const std::wstring& composed) {
+  std::string narrow;
+  wideToNarrow(composed, narrow);
+  std::fprintf(stderr, "%s\n", narrow.c_str());
+  std::fflush(stderr);
+}
+
+} // namespace
+
+void showError(const std::wstring& text) {
+  std::wstring composed = withLogPath(text);
   if (launcherState().showMessageBoxes) {
     // Before the tables are read (a failure while reading them) the caption is the default.
     std::wstring caption = getMessageOrConfig(message::errorCaption);
     if (caption.empty()) caption = defaultMessageText(message::errorCaption);
     MessageBoxW(errorOwner, composed.c_str(), caption.c_str(), MB_ICONERROR);
   } else {
-    std::string narrow;
-    wideToNarrow(composed, narrow);
-    std::fprintf(stderr, "%s\n", narrow.c_str());
-    std::fflush(stderr);
+    printOnStandardError(composed);
   }
 }
+
+void showErrorOnStandardError(const std::wstring& text) { printOnStandardError(withLogPath(text)); }
 
 void showErrorMessage(int messageId, const wchar_t* argument) {
   std::wstring text = limited(getMessageOrConfig(messageId));

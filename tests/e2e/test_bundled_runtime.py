@@ -1,6 +1,7 @@
 """A setup file that carries its own runtime: packed by lnxpack (or by GNU tar), unpacked
 into TempDir\\jre, loaded from there, and what happens when it is damaged or does not load."""
 
+import gzip
 import io
 import json
 import re
@@ -22,6 +23,23 @@ def bundle(lnxpack, launcher, directory, runtime_home, config=None, packed=None)
         runtime["packed"] = packed
     return build_setup(lnxpack, launcher, directory, {"config": {**SEARCH_NOTHING, **(config or {})},
                                                       "runtime": runtime})
+
+
+def with_size_field(info: tarfile.TarInfo, size_field: bytes) -> bytes:
+    """The entry's header block with its size field replaced, the checksum recomputed."""
+    block = bytearray(info.tobuf(format=tarfile.GNU_FORMAT))
+    block[124:136] = size_field
+    block[148:156] = b" " * 8
+    block[148:156] = b"%06o\0 " % sum(block)
+    return bytes(block)
+
+
+def long_name_header(length: int) -> bytes:
+    """A GNU long-name entry whose name is length bytes, with its data blocks."""
+    info = tarfile.TarInfo("././@LongLink")
+    info.type = tarfile.GNUTYPE_LONGNAME
+    info.size = length
+    return info.tobuf(format=tarfile.GNU_FORMAT) + b"n" * length
 
 
 def temp_dir_of(log):
@@ -92,7 +110,8 @@ class TestBundledRuntime:
         assert "ERROR: Could not load bundled JRE. Trying to find another JRE." in log
         assert (installed.home / "bin" / "server" / "jvm-report.json").is_file(), "the installed VM ran"
 
-    @pytest.mark.parametrize("damage", ["garbage", "truncated", "escaping name"])
+    @pytest.mark.parametrize("damage", ["garbage", "truncated", "escaping name", "endless long names",
+                                        "size of twelve nines"])
     def test_a_damaged_archive_ends_with_the_corrupted_text(self, wine, runtimes, launcher, lnxpack, tmp_setup_dir,
                                                             clean_temp, damage):
         home = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201").home
@@ -104,7 +123,10 @@ class TestBundledRuntime:
                 evil.size = 1
                 tar.addfile(evil, io.BytesIO(b"e"))
         content = {"garbage": b"\x1f\x8b not really gzip", "truncated": archive.getvalue()[:3000],
-                   "escaping name": archive.getvalue()}[damage]
+                   "escaping name": archive.getvalue(),
+                   "endless long names": gzip.compress(long_name_header(512) * 20000),
+                   "size of twelve nines": gzip.compress(with_size_field(tarfile.TarInfo("x.dll"), b"999999999999")
+                                                         + b"\0" * 4096)}[damage]
         files = {**default_files(), "jre.tar.gz": content}
         setup = build_setup(lnxpack, launcher, tmp_setup_dir, {"config": SEARCH_NOTHING}, files=files)
         result = wine.run(setup, "-q", env=NO_JAVA, timeout=60)

@@ -141,3 +141,26 @@ def test_a_setup_run_leaves_nothing_in_temp(wine, launcher, lnxpack, runtimes, t
         time.sleep(0.2)
     assert leftovers(clean_temp) == [], "no TempDir and no file that named it"
     assert not listing.exists()
+
+
+class TestHostileLists:
+    def test_a_list_that_is_not_utf16_deletes_nothing_it_seems_to_name(self, wine, launcher, tmp_setup_dir, tree):
+        files, directories = listed(wine, tree)
+        listing = tmp_setup_dir / "list.txt"
+        listing.write_bytes("".join(line + "\r\n" for line in ["", "", *files, "", *directories]).encode("utf-8"))
+        result = wine.run(launcher, "__lnx_windel", wine.windows_path(listing), timeout=60)
+
+        assert result.returncode == 0
+        assert all((tree / name).is_file() for name in ("a.txt", "d\u00e9j\u00e0 vu.txt", "sub/b.bin"))
+
+    def test_a_100_mb_line_ends_in_bounded_time(self, wine, launcher, tmp_setup_dir):
+        listing = tmp_setup_dir / "list.txt"
+        with open(listing, "wb") as out:
+            chunk = "C:\\nothing".encode("utf-16-le") * 100000
+            for _ in range(100 * 1024 * 1024 // len(chunk)):
+                out.write(chunk)
+        started = time.monotonic()
+        result = wine.run(launcher, "__lnx_windel", wine.windows_path(listing), timeout=120)
+
+        assert result.returncode == 0
+        assert time.monotonic() - started < 30

@@ -7,6 +7,7 @@ by tests/wine-env; pytest runs inside it through `tests/wine-env run WORLD -- ..
 
 import os
 import pathlib
+import resource
 import signal
 import subprocess
 import tempfile
@@ -34,6 +35,12 @@ def _read_output(capture) -> str:
     return capture.read().decode("utf-8", errors="replace")
 
 
+def _limit_file_size(limit: int) -> None:
+    """Writes past limit bytes fail (EFBIG, as a full disk fails them) instead of killing."""
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+
+
 class BackgroundProgram:
     """A Windows program started without waiting; killed on leaving a `with` block.
 
@@ -41,12 +48,14 @@ class BackgroundProgram:
     inherit the descriptors and would keep a pipe open long after the program ended.
     """
 
-    def __init__(self, command: Sequence[str], env: Dict[str, str], cwd: Optional[str]):
+    def __init__(self, command: Sequence[str], env: Dict[str, str], cwd: Optional[str],
+                 file_size_limit: Optional[int] = None):
         self._stdout = tempfile.TemporaryFile()
         self._stderr = tempfile.TemporaryFile()
         self._process = subprocess.Popen(
             list(command), env=env, cwd=cwd, stdin=subprocess.DEVNULL,
-            stdout=self._stdout, stderr=self._stderr, start_new_session=True)
+            stdout=self._stdout, stderr=self._stderr, start_new_session=True,
+            preexec_fn=(lambda: _limit_file_size(file_size_limit)) if file_size_limit else None)
 
     def running(self) -> bool:
         return self._process.poll() is None
@@ -111,11 +120,13 @@ class WineWorld:
         return env
 
     def start(self, program, *args, lang: Optional[str] = None,
-              env: Optional[Dict[str, str]] = None, cwd=None) -> BackgroundProgram:
-        """Starts `wine program args...`; program is a Unix path or a Windows path."""
+              env: Optional[Dict[str, str]] = None, cwd=None,
+              file_size_limit: Optional[int] = None) -> BackgroundProgram:
+        """Starts `wine program args...`; program is a Unix path or a Windows path.
+        file_size_limit: no file of the program grows past that many bytes."""
         command = ["wine", str(program), *map(str, args)]
         started = BackgroundProgram(command, self.environment(lang, env),
-                                    str(cwd) if cwd else None)
+                                    str(cwd) if cwd else None, file_size_limit)
         self._started.append(started)
         return started
 
@@ -126,9 +137,10 @@ class WineWorld:
         self._started.clear()
 
     def run(self, program, *args, timeout: float = 60, lang: Optional[str] = None,
-            env: Optional[Dict[str, str]] = None, cwd=None) -> WineResult:
+            env: Optional[Dict[str, str]] = None, cwd=None,
+            file_size_limit: Optional[int] = None) -> WineResult:
         """Runs a program to its end; raises WineTimeout (after killing it) past timeout."""
-        with self.start(program, *args, lang=lang, env=env, cwd=cwd) as started:
+        with self.start(program, *args, lang=lang, env=env, cwd=cwd, file_size_limit=file_size_limit) as started:
             return started.wait(timeout)
 
     def windows_path(self, unix_path) -> str:
