@@ -1,6 +1,6 @@
 #pragma once
 // Every configuration id and message id of the Payload, with the readable names the
-// builder accepts and the defaults it stores.
+// builder accepts, the defaults it stores and what each configuration value holds.
 #include <string>
 #include <vector>
 
@@ -98,10 +98,22 @@ enum : int {
 };
 } // namespace message
 
+// How the launcher reads a configuration value (every value is stored as narrow text).
+enum class ConfigKind {
+  Flag,        // an integer, non-zero for true; the builder stores "1" or "0"
+  Integer,     // decimal, read with atoi
+  Text,        // narrow text
+  WideText,    // narrow text the launcher widens
+  Version,     // a Java version text such as "1.8" or "11.0.2", empty for none
+  FamilyLetter // one letter, "i" or "e"
+};
+
 struct ConfigInfo {
   int id;
   const char* name;         // readable name in project files
   const char* defaultValue; // stored by the builder unless the project says otherwise; null: none
+  ConfigKind kind;
+  const char* meaning; // one line for people
 };
 
 struct MessageInfo {
@@ -113,6 +125,8 @@ const std::vector<ConfigInfo>& configCatalogue();
 const std::vector<MessageInfo>& messageCatalogue();
 // The English default of a message, or empty for an id the catalogue does not hold.
 std::wstring defaultMessageText(int id);
+// "bool", "int", "text", "wtext", "version" or "letter".
+const char* configKindName(ConfigKind kind);
 const ConfigInfo* findConfigById(int id);
 const ConfigInfo* findConfigByName(const std::string& name);
 

@@ -99,8 +99,18 @@ InspectReport inspectSetup(const std::vector<uint8_t>& image, const std::filesys
   RecordReader reader(source);
   try {
     report.payloadStart = seekPayloadStart(reader); // the launcher's own walk decides
+    if (*report.payloadStart >= image.size()) {
+      report.error = L"no payload: nothing follows the last PE section (a launcher stub, not a built setup file)";
+      return report;
+    }
     report.header = readHeader(reader);
     report.checksumVerdict = checksumVerdict(image, *report.payloadStart, *report.header);
+    if (!report.header->magicOk) {
+      report.error = L"no payload: the " + std::to_wstring(image.size() - *report.payloadStart) +
+                     L" bytes after the last PE section do not start with the payload magic (the launcher stops "
+                     L"with \"Internal Error: magic\")";
+      return report;
+    }
     reader.seek(*report.payloadStart);
     report.tables = readTables(reader, [&locale] { return locale; });
     readFileRecords(reader, image.size(), report);

@@ -50,7 +50,7 @@ struct InspectReport {
   std::vector<FileRecord> files;
   std::optional<RecordsEnd> recordsEnd;
   std::optional<RuntimeArchiveCheck> runtime; // an included "jre.tar.gz", read as the launcher would
-  std::optional<std::wstring> error;          // the reader's text, e.g. "Internal Error: readInt"
+  std::optional<std::wstring> error; // "no payload: ..." or the reader's text, e.g. "Internal Error: readInt"
 };
 
 // Inspects the setup file's bytes. Localised sets whose names are prefixes of locale are

@@ -1,13 +1,16 @@
 #include "lnxpack/payload_builder.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+
+#include <zlib.h>
 
 #include "lnxpack/file_io.h"
 #include "lnxpack/pe_image.h"
 #include "lnxpack/runtime_archive.h"
 #include "lnxpack/tool_error.h"
 #include "payload/catalogue.h"
-#include "payload/crc32.h"
 #include "payload/payload_format.h"
 #include "payload/record_writer.h"
 
@@ -19,26 +22,61 @@ namespace {
 
 // The launcher keeps file positions in 32 bits.
 constexpr uint64_t kMaxSetupSize = 0x7FFFFFFF;
+// Included files are copied through a buffer of this size, so memory does not grow with them.
+constexpr size_t kCopyChunk = 256 * 1024;
 
-// Appends the covered range to the output, keeping its CRC-32 and length.
+// Appends the covered range to the output, keeping its CRC-32 (zlib's, the launcher's
+// algorithm at memory speed) and length.
 class CoveredRange {
 public:
   explicit CoveredRange(OutputFile& output) : output_(output) {}
-  void append(const std::vector<uint8_t>& bytes, const fs::path& origin) {
-    if (output_.size() + bytes.size() > kMaxSetupSize)
-      throw ToolError{origin, "the setup file would exceed 2 GB, which the launcher cannot read"};
-    output_.append(bytes);
-    crc_ = crc32Update(crc_, bytes.data(), bytes.size());
-    length_ += bytes.size();
+  void append(const uint8_t* bytes, size_t size, const fs::path& origin) {
+    reserve(size, origin);
+    output_.append(bytes, size);
+    crc_ = ::crc32(crc_, bytes, static_cast<uInt>(size));
+    length_ += size;
   }
-  uint32_t crc() const { return crc32Finish(crc_); }
+  void append(const std::vector<uint8_t>& bytes, const fs::path& origin) {
+    append(bytes.data(), bytes.size(), origin);
+  }
+  // Refuses, before anything of it is written, data that would make the file too large.
+  void reserve(uint64_t size, const fs::path& origin) const {
+    if (output_.size() + size > kMaxSetupSize)
+      throw ToolError{origin, "the setup file would exceed 2 GB, which the launcher cannot read"};
+  }
+  uint32_t crc() const { return static_cast<uint32_t>(crc_); }
   uint64_t length() const { return length_; }
 
 private:
   OutputFile& output_;
-  uint32_t crc_ = kCrc32Initial;
+  uLong crc_ = ::crc32(0, nullptr, 0);
   uint64_t length_ = 0;
 };
+
+// XORs every byte with mask, eight at a time.
+void maskBytes(uint8_t* data, size_t size, uint8_t mask) {
+  const uint64_t wideMask = 0x0101010101010101ull * mask;
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    word ^= wideMask;
+    std::memcpy(data + i, &word, 8);
+  }
+  for (; i < size; ++i) data[i] ^= mask;
+}
+
+// Appends size bytes of the file, each XORed with mask (0 keeps them).
+void appendStream(CoveredRange& covered, InputFile& input, uint64_t size, uint8_t mask) {
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<uint64_t>(size, kCopyChunk)));
+  for (uint64_t left = size; left > 0;) {
+    size_t count = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
+    input.readExactly(chunk.data(), count);
+    if (mask) maskBytes(chunk.data(), count, mask);
+    covered.append(chunk.data(), count, input.path());
+    left -= count;
+  }
+}
 
 std::vector<uint8_t> encodeHeader(bool checksum, uint32_t crc, uint64_t coveredLength) {
   RecordWriter writer;
@@ -49,14 +87,24 @@ std::vector<uint8_t> encodeHeader(bool checksum, uint32_t crc, uint64_t coveredL
   return std::move(writer.bytes());
 }
 
+void appendSizeRecord(CoveredRange& covered, uint64_t size, const fs::path& origin) {
+  covered.reserve(8 + size, origin);
+  RecordWriter record;
+  record.writeLong(static_cast<int64_t>(size));
+  covered.append(record.bytes(), origin);
+}
+
 void appendFileRecord(CoveredRange& covered, const IncludedFile& file) {
-  std::vector<uint8_t> data = file.content ? *file.content : readFileBytes(file.source);
-  RecordWriter size;
-  size.writeLong(static_cast<int64_t>(data.size()));
-  covered.append(size.bytes(), file.source);
-  for (uint8_t& byte : data)
-    byte ^= payload::kFileMask;
-  covered.append(data, file.source);
+  if (file.content) { // made by the builder, already in memory
+    std::vector<uint8_t> data = *file.content;
+    appendSizeRecord(covered, data.size(), file.source);
+    maskBytes(data.data(), data.size(), payload::kFileMask);
+    covered.append(data, file.source);
+    return;
+  }
+  InputFile input(file.source);
+  appendSizeRecord(covered, input.size(), file.source);
+  appendStream(covered, input, input.size(), payload::kFileMask);
 }
 
 } // namespace
@@ -119,7 +167,11 @@ BuildSummary buildSetup(const Project& original, const fs::path& stubFile, const
   covered.append(encodeTables(project), output);
   for (const IncludedFile& file : project.files)
     appendFileRecord(covered, file);
-  if (project.javaData) covered.append(readFileBytes(*project.javaData), *project.javaData);
+  if (project.javaData) {
+    InputFile javaData(*project.javaData);
+    covered.reserve(javaData.size(), javaData.path());
+    appendStream(covered, javaData, javaData.size(), 0);
+  }
   setup.overwrite(summary.payloadStart, encodeHeader(project.checksum, covered.crc(), covered.length()));
   summary.setupSize = setup.size();
   setup.commit();

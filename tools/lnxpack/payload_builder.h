@@ -20,7 +20,8 @@ struct BuildSummary {
 };
 
 // Builds the setup file at output from the project and the stub; the output appears only
-// when complete. Throws ToolError naming the file involved.
+// when complete. Included files are streamed, so memory does not grow with them. Throws
+// ToolError naming the file involved.
 BuildSummary buildSetup(const Project& project, const std::filesystem::path& stub,
                         const std::filesystem::path& output);
 

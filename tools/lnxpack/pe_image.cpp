@@ -83,6 +83,9 @@ PreparedStub prepareStub(std::vector<uint8_t> image, const fs::path& file) {
   if (start > image.size())
     throw ToolError{file, "the last section's raw data ends at " + std::to_string(start) +
                               ", beyond the end of the file (" + std::to_string(image.size()) + " bytes)"};
+  if (inImage(image, start, 4) && readLe(image, start, 4) == kMagic)
+    throw ToolError{file, file.filename().string() +
+                              " already carries a payload: it is a built setup file, not the launcher stub"};
   PreparedStub stub;
   if (start < image.size()) {
     std::optional<uint64_t> coffTables = trailingCoffTablesLength(layout, image);

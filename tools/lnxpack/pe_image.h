@@ -35,8 +35,8 @@ struct PreparedStub {
 
 // Checks that a Payload appended to the stub is found where the launcher looks for it.
 // A COFF symbol/string table behind the last section is dropped and the header fields
-// pointing at it are cleared; any other trailing data, or a last section header whose raw
-// data does not end last, throws ToolError.
+// pointing at it are cleared; a payload there (a built setup file), any other trailing
+// data, or a last section header whose raw data does not end last, throws ToolError.
 PreparedStub prepareStub(std::vector<uint8_t> image, const std::filesystem::path& file);
 
 } // namespace lnx::pack

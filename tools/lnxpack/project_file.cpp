@@ -5,22 +5,28 @@
 //       the launcher stub, relative to the project file; --stub overrides it
 //   "checksum": true,
 //       store the CRC-32 of the covered range (default true; false stores flag 0, CRC 0)
+//   "rawIds": false,
+//       true lets "config", "messages" and "localisedSets" use ids the launcher's catalogue
+//       does not hold (see "lnxpack names"); otherwise they are refused as misspellings
 //   "defaults": true,
 //       start from the catalogue's default configuration and English messages (default
 //       true); false starts from empty tables
 //   "config": { "mainClass": "x.Y", "107": "5", "launcherType": 5, "noStartupTimeout": true,
 //               "applicationId": null },
 //       key: a readable name from the catalogue or a decimal id; value: a string, an integer
-//       (stored as decimal text), a boolean (stored "1" or "0") or null (no entry at all)
+//       (stored as decimal text), a boolean (stored "1" or "0") or null (no entry at all),
+//       checked against the kind the catalogue gives (flag, whole number, Java version,
+//       family letter "i" or "e", text)
 //   "messages": { "1000": "Error", "20016": "..." },
 //       key: a decimal id; value: the text, or null for no entry
 //   "localisedSets": [ { "locale": "zh_CN", "messages": { "20016": "..." } } ],
 //       stored in this order; the launcher applies every set whose locale is a prefix of
-//       its own ("zh" applies to "zh_CN")
+//       its own ("zh" applies to "zh_CN"); a locale is "ll" or "ll_CC", each name once
 //   "files": [ { "name": "lnxruntime.jar", "source": "files/lnxruntime.jar" },
 //              { "name": "img\\logo.png", "source": "files/logo.png" } ],
 //       in Payload order; name as extracted, at most one directory level separated by a
-//       backslash; source relative to the project file
+//       backslash, no Windows device names (CON, NUL, COM1, ...) and no trailing dots or
+//       spaces; source relative to the project file
 //   "javaData": "files/javadata.bin"
 //       optional: raw bytes placed after the file records, for the Java side
 //   "runtime": { "directory": "jre", "packed": false }
@@ -31,8 +37,10 @@
 //
 // Configuration 2002 and 2003 (number and ";"-separated names of the included files) are
 // filled from "files" (and "runtime") and cannot be set. Narrow text (configuration values, file names,
-// locale names) must be representable in the narrow code page; messages are Unicode.
-// Unknown keys are errors, so that a misspelt setting is not silently ignored.
+// locale names) must be representable in the narrow code page (Latin-1 without U+0080 to
+// U+009F, read alike by Windows code page 1252); messages are Unicode. Values and messages
+// hold at most 5999 characters. Unknown keys, and a key given twice in one object, are
+// errors, so that a misspelt or repeated setting is not silently ignored.
 #include "lnxpack/project_file.h"
 
 #include <cstdint>
@@ -42,6 +50,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lnxpack/file_io.h"
+#include "lnxpack/project_checks.h"
 #include "lnxpack/runtime_archive.h"
 #include "lnxpack/text_convert.h"
 #include "lnxpack/tool_error.h"
@@ -66,6 +75,25 @@ std::optional<int32_t> decimalId(const std::string& key) {
   return static_cast<int32_t>(value);
 }
 
+// The parser's callback that refuses a key given twice in one object (the parser itself
+// would keep the last one silently).
+class RepeatedKeyCheck {
+public:
+  explicit RepeatedKeyCheck(const fs::path& file) : file_(file) {}
+  bool operator()(int, Json::parse_event_t event, const Json& parsed) {
+    if (event == Json::parse_event_t::object_start) keys_.emplace_back();
+    if (event == Json::parse_event_t::object_end) keys_.pop_back();
+    if (event == Json::parse_event_t::key && !keys_.back().insert(parsed.get<std::string>()).second)
+      throw ToolError{file_, "the key " + inQuotes(parsed.get<std::string>()) +
+                                 " is given twice in one object (JSON would keep only the last): give it once"};
+    return true;
+  }
+
+private:
+  fs::path file_;
+  std::vector<std::set<std::string>> keys_;
+};
+
 std::string lowerAscii(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -75,7 +103,7 @@ std::string lowerAscii(std::string text) {
 class ProjectParser {
 public:
   explicit ProjectParser(fs::path file) : file_(std::move(file)) {}
-  Project parse(const Json& document) const;
+  Project parse(const Json& document);
 
 private:
   [[noreturn]] void fail(const std::string& problem) const { throw ToolError{file_, problem}; }
@@ -90,14 +118,16 @@ private:
   void forEachEntry(const Json& object, const std::string& where, IdOf idOf, Apply apply) const;
   int32_t configId(const std::string& key) const;
   int32_t messageId(const std::string& key, const std::string& where) const;
+  void checkConfigIds(const std::map<int32_t, std::string>& config) const;
+  std::wstring messageText(const Json& value, const std::string& where) const;
   std::optional<std::string> configText(const Json& value, const std::string& where) const;
   void applyConfig(const Json& overrides, std::map<int32_t, std::string>& config) const;
   void applyMessages(const Json& overrides, std::map<int32_t, std::wstring>& messages) const;
   LocalisedSet parseSet(const Json& set, const std::string& where) const;
   IncludedFile parseFile(const Json& entry, const std::string& where) const;
-  void checkFileName(const std::string& name, const std::string& where) const;
 
   fs::path file_;
+  bool rawIds_ = false;
 };
 
 void ProjectParser::checkKeys(const Json& object, std::initializer_list<const char*> allowed,
@@ -133,7 +163,12 @@ fs::path ProjectParser::resolve(const Json& path) const {
 std::string ProjectParser::narrow(const std::string& utf8, const std::string& where) const {
   std::string text;
   if (!utf8ToPayloadNarrow(utf8, text))
-    fail(where + ": " + inQuotes(utf8) + " has characters outside the narrow code page");
+    fail(where + ": " + inQuotes(utf8) + " has characters outside the narrow code page: the launcher hands file " +
+         "names and configuration values to Windows as 8-bit text; use ASCII or Latin-1 letters");
+  if (std::optional<std::string> problem = narrowTextProblem(text, utf8)) fail(where + ": " + *problem);
+  if (text.size() > kMaxLauncherText)
+    fail(where + ": the text has " + std::to_string(text.size()) + " bytes; the launcher reads at most " +
+         std::to_string(kMaxLauncherText));
   return text;
 }
 
@@ -158,7 +193,36 @@ int32_t ProjectParser::configId(const std::string& key) const {
 int32_t ProjectParser::messageId(const std::string& key, const std::string& where) const {
   std::optional<int32_t> id = decimalId(key);
   if (!id) fail(where + ": " + inQuotes(key) + " is not a decimal id");
+  if (!rawIds_ && defaultMessageText(*id).empty())
+    fail(where + ": " + inQuotes(key) + " is no message id the launcher knows (1000 to 1020, 20001 to 20020 but 20017); set " +
+         "\"rawIds\": true to store it anyway");
   return *id;
+}
+
+// Every id is in the catalogue, or a version-specific option line within the configured
+// count, unless the project asks for raw ids.
+void ProjectParser::checkConfigIds(const std::map<int32_t, std::string>& config) const {
+  if (rawIds_) return;
+  auto count = config.find(config::versionOptionLineCount);
+  int64_t lines = count == config.end() ? 0 : parseConfigInt(count->second);
+  for (const auto& entry : config) {
+    int32_t id = entry.first;
+    if (findConfigById(id)) continue;
+    int64_t line = (int64_t{id} - config::versionOptionLineCount - 1) / 2;
+    if (id > config::versionOptionLineCount && line < lines) continue;
+    fail("config " + inQuotes(std::to_string(id)) + ": the launcher reads no configuration " +
+         std::to_string(id) + " (\"lnxpack names\" lists them; the version-specific option lines 10201 + 2k " +
+         "and 10202 + 2k count up to versionOptionLineCount, here " + std::to_string(lines) + "); set \"rawIds\": " +
+         "true to store it anyway");
+  }
+}
+
+std::wstring ProjectParser::messageText(const Json& value, const std::string& where) const {
+  std::wstring text = utf8ToWide(value.get<std::string>());
+  if (text.size() > kMaxLauncherText)
+    fail(where + ": the message has " + std::to_string(text.size()) + " characters; the launcher shows at most " +
+         std::to_string(kMaxLauncherText));
+  return text;
 }
 
 std::optional<std::string> ProjectParser::configText(const Json& value, const std::string& where) const {
@@ -183,6 +247,10 @@ void ProjectParser::applyConfig(const Json& overrides, std::map<int32_t, std::st
   forEachEntry(overrides, "config", idOf, [&](int32_t id, const Json& value, const std::string& where) {
     if (id == config::includedFileCount || id == config::includedFileNames)
       fail(where + ": entry " + std::to_string(id) + " is filled from \"files\" and cannot be set");
+    const ConfigInfo* info = findConfigById(id);
+    if (info && !value.is_null())
+      if (std::optional<std::string> problem = configValueProblem(info->kind, value))
+        fail(where + ": " + *problem);
     if (std::optional<std::string> text = configText(value, where))
       config[id] = *text;
     else
@@ -196,7 +264,7 @@ void ProjectParser::applyMessages(const Json& overrides, std::map<int32_t, std::
     if (value.is_null())
       messages.erase(id);
     else if (value.is_string())
-      messages[id] = utf8ToWide(value.get<std::string>());
+      messages[id] = messageText(value, where);
     else
       fail(where + ": a message must be a string or null, not " + value.type_name());
   });
@@ -207,6 +275,7 @@ LocalisedSet ProjectParser::parseSet(const Json& set, const std::string& where) 
   checkKeys(set, {"locale", "messages"}, where);
   LocalisedSet result;
   result.locale = narrow(required(set, "locale", Json::value_t::string, where).get<std::string>(), where);
+  if (std::optional<std::string> problem = localeNameProblem(result.locale)) fail(where + ": " + *problem);
   const Json& messages = required(set, "messages", Json::value_t::object, where);
   std::string messagesWhere = where + " messages";
   std::map<int32_t, std::wstring> ordered;
@@ -215,29 +284,10 @@ LocalisedSet ProjectParser::parseSet(const Json& set, const std::string& where) 
                [&](int32_t id, const Json& value, const std::string& entryWhere) {
                  if (!value.is_string())
                    fail(entryWhere + ": a message must be a string, not " + value.type_name());
-                 ordered[id] = utf8ToWide(value.get<std::string>());
+                 ordered[id] = messageText(value, entryWhere);
                });
   result.entries.assign(ordered.begin(), ordered.end());
   return result;
-}
-
-void ProjectParser::checkFileName(const std::string& name, const std::string& where) const {
-  if (name.empty()) fail(where + ": the name is empty");
-  if (name.find(';') != std::string::npos)
-    fail(where + ": the name " + inQuotes(name) + " contains \";\", the separator of the name list");
-  for (char c : name)
-    if (static_cast<unsigned char>(c) < 0x20 || std::string("/:*?\"<>|").find(c) != std::string::npos)
-      fail(where + ": the name " + inQuotes(name) + " contains a character that Windows file names cannot " +
-           "hold (directories are separated by \"\\\")");
-  size_t separator = name.find('\\');
-  if (separator != std::string::npos && name.find('\\', separator + 1) != std::string::npos)
-    fail(where + ": the name " + inQuotes(name) + " has more than one directory level");
-  std::string directory = separator == std::string::npos ? "" : name.substr(0, separator);
-  std::string leaf = separator == std::string::npos ? name : name.substr(separator + 1);
-  bool badDirectory =
-      separator != std::string::npos && (directory.empty() || directory == "." || directory == "..");
-  if (badDirectory || leaf.empty() || leaf == "." || leaf == "..")
-    fail(where + ": the name " + inQuotes(name) + " has an empty, \".\" or \"..\" part");
 }
 
 IncludedFile ProjectParser::parseFile(const Json& entry, const std::string& where) const {
@@ -245,21 +295,23 @@ IncludedFile ProjectParser::parseFile(const Json& entry, const std::string& wher
   checkKeys(entry, {"name", "source"}, where);
   IncludedFile file;
   file.name = narrow(required(entry, "name", Json::value_t::string, where).get<std::string>(), where);
-  checkFileName(file.name, where);
+  if (std::optional<std::string> problem = fileNameProblem(file.name)) fail(where + ": " + *problem);
   file.source = resolve(required(entry, "source", Json::value_t::string, where));
   return file;
 }
 
-Project ProjectParser::parse(const Json& document) const {
+Project ProjectParser::parse(const Json& document) {
   if (!document.is_object()) fail("the project must be a JSON object");
   checkKeys(document,
-            {"stub", "checksum", "defaults", "config", "messages", "localisedSets", "files", "javaData", "runtime"},
+            {"stub", "checksum", "rawIds", "defaults", "config", "messages", "localisedSets", "files", "javaData",
+             "runtime"},
             "project");
   Project project;
   const std::string top = "project";
   if (const Json* stub = member(document, "stub", Json::value_t::string, top)) project.stub = resolve(*stub);
   if (const Json* checksum = member(document, "checksum", Json::value_t::boolean, top))
     project.checksum = checksum->get<bool>();
+  if (const Json* rawIds = member(document, "rawIds", Json::value_t::boolean, top)) rawIds_ = rawIds->get<bool>();
   const Json* defaults = member(document, "defaults", Json::value_t::boolean, top);
   if (!defaults || defaults->get<bool>()) {
     for (const ConfigInfo& info : configCatalogue())
@@ -270,9 +322,16 @@ Project ProjectParser::parse(const Json& document) const {
     applyConfig(*config, project.config);
   if (const Json* messages = member(document, "messages", Json::value_t::object, top))
     applyMessages(*messages, project.messages);
+  checkConfigIds(project.config);
+  std::set<std::string> setNames;
   if (const Json* sets = member(document, "localisedSets", Json::value_t::array, top))
-    for (size_t i = 0; i < sets->size(); ++i)
-      project.localisedSets.push_back(parseSet((*sets)[i], "localisedSets[" + std::to_string(i) + "]"));
+    for (size_t i = 0; i < sets->size(); ++i) {
+      std::string where = "localisedSets[" + std::to_string(i) + "]";
+      LocalisedSet set = parseSet((*sets)[i], where);
+      if (!setNames.insert(set.locale).second)
+        fail(where + ": a second set " + inQuotes(set.locale) + ": merge its messages into the first");
+      project.localisedSets.push_back(std::move(set));
+    }
 
   std::string names;
   std::set<std::string> seenNames; // Windows file names ignore case
@@ -308,7 +367,7 @@ Project loadProject(const fs::path& projectFile) {
   std::vector<uint8_t> bytes = readFileBytes(projectFile);
   Json document;
   try {
-    document = Json::parse(bytes.begin(), bytes.end(), nullptr, true, /*ignore_comments=*/true);
+    document = Json::parse(bytes.begin(), bytes.end(), RepeatedKeyCheck(projectFile), true, /*ignore_comments=*/true);
   } catch (const Json::exception& error) { // a syntax error, or a number too large for a double
     std::string what = error.what();
     size_t tag = what.find("] "); // drop the library's "[json.exception.parse_error.101] "
