@@ -13,6 +13,7 @@ from typing import Callable, Tuple
 
 import pytest
 
+from cleanup_lists import hold
 from setups import NO_JAVA, build_setup, inspect, leftovers
 from test_progress_dialog import clear_markers, markers
 
@@ -228,3 +229,19 @@ class TestHostileStarts:
 
         assert result.returncode == 0, result.stderr
         assert report["options"].count("-Dloop=1") == 101, "the file itself and 100 inclusions"
+
+
+def test_setup_file_held_by_another_program_is_reported_and_leaves_nothing(wine, dialogs, holder, launcher, lnxpack,
+                                                                           tmp_setup_dir, clean_temp):
+    """A program that opened the setup file with delete access (as a scanner may) keeps out
+    the launcher's own reads, which do not share deleting; Windows still starts it."""
+    setup = build_setup(lnxpack, launcher, tmp_setup_dir, files=FILES)
+    with hold(wine, holder, "file-to-delete", wine.windows_path(setup)):
+        pending = dialogs.start(process="setup.exe", press_id=1)
+        result = wine.run(setup, "-q", env=NO_JAVA, timeout=60)
+        reading = pending.result()
+
+    assert result.returncode == 1
+    assert reading.caption == "Error"
+    expected_message(Row(None, 1, "box", "Error opening media file."), reading.message)
+    assert leftovers(clean_temp) == []
