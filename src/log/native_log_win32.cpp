@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -27,6 +26,7 @@ struct NativeLog {
   bool lockCreated = false;
   bool initialised = false;
   std::wstring path; // empty until initialisation
+  HANDLE file = INVALID_HANDLE_VALUE; // open for appending from the first line that could open it
   uint64_t startMillis = 0;
   bool pathHandedOut = false;
 };
@@ -43,14 +43,23 @@ uint64_t nowMillis() {
 }
 
 // The file is UTF-8 with one byte-order mark at its start; lines end the way a Windows
-// text-mode stream ends them.
-void writeText(FILE* file, const std::wstring& text) {
+// text-mode stream ends them. One unbuffered write per text, so a line is in the file
+// (for any reader) when the call returns.
+void writeText(HANDLE file, const std::wstring& text) {
   std::string utf8;
   for (char c : wideToUtf8(text)) {
     if (c == '\n') utf8.push_back('\r');
     utf8.push_back(c);
   }
-  std::fwrite(utf8.data(), 1, utf8.size(), file);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+// Appending only, so that lines of another writer of the same file are never overwritten;
+// shared for deleting too, so that the file can go while it is open.
+HANDLE openForAppending(const std::wstring& path) {
+  return CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Creates the file with its byte-order mark; with overwrite clear, an existing file is
@@ -74,11 +83,14 @@ bool environmentSaysKeep(const char* name) {
 
 void deleteLogUnlessKept() {
   NativeLog& log = nativeLog();
-  if (!log.pathHandedOut && !log.path.empty()) DeleteFileW(log.path.c_str());
+  if (log.pathHandedOut || log.path.empty()) return;
+  if (log.file != INVALID_HANDLE_VALUE) CloseHandle(log.file);
+  log.file = INVALID_HANDLE_VALUE;
+  DeleteFileW(log.path.c_str());
 }
 
-// Chooses the file, creates it and writes the first line; returns the open file or null.
-FILE* initialise(NativeLog& log) {
+// Chooses the file, creates it, opens it and writes the first line.
+void initialise(NativeLog& log) {
   log.initialised = true;
   bool keep = launcherState().createLog || environmentSaysKeep("MORVA_LOG") || environmentSaysKeep("LANTERNIX_LOG");
   if (!keep) std::atexit(deleteLogUnlessKept);
@@ -88,19 +100,17 @@ FILE* initialise(NativeLog& log) {
   log.path = createNumberedLogFile(directory, createLogFile);
   if (log.path.empty()) {
     log.path = kFallbackPath;
-    if (createLogFile(log.path, true) != CreateResult::Created) return nullptr;
+    if (createLogFile(log.path, true) != CreateResult::Created) return;
   }
-  FILE* file = _wfopen(log.path.c_str(), L"ab");
-  if (!file) return nullptr;
+  log.file = openForAppending(log.path);
+  if (log.file == INVALID_HANDLE_VALUE) return;
   std::vector<wchar_t> executable(6000);
   DWORD length = GetModuleFileNameW(nullptr, executable.data(), static_cast<DWORD>(executable.size()));
   std::time_t now = std::time(nullptr);
   const char* localTime = std::ctime(&now);
-  writeText(file, formatText(L"Started executable %s at %S\n",
-                             {std::wstring(executable.data(), length), localTime ? localTime : "\n"}));
-  std::fflush(file);
+  writeText(log.file, formatText(L"Started executable %s at %S\n",
+                                 {std::wstring(executable.data(), length), localTime ? localTime : "\n"}));
   log.startMillis = nowMillis();
-  return file;
 }
 
 void writeToLogFile(LineKind kind, const std::wstring& message) {
@@ -110,16 +120,12 @@ void writeToLogFile(LineKind kind, const std::wstring& message) {
     log.lockCreated = true;
   }
   EnterCriticalSection(&log.lock);
-  FILE* file = nullptr;
-  if (!log.initialised) {
-    file = initialise(log);
-  } else if (!log.path.empty()) {
-    file = _wfopen(log.path.c_str(), L"ab");
-  }
-  if (file) {
-    writeText(file, logLine(log.startMillis, nowMillis(), kind == LineKind::Error, message));
-    std::fclose(file);
-  }
+  if (!log.initialised)
+    initialise(log);
+  else if (log.file == INVALID_HANDLE_VALUE && !log.path.empty())
+    log.file = openForAppending(log.path); // the first line could not open it; this one may
+  if (log.file != INVALID_HANDLE_VALUE)
+    writeText(log.file, logLine(log.startMillis, nowMillis(), kind == LineKind::Error, message));
   LeaveCriticalSection(&log.lock);
 }
 
