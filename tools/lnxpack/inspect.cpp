@@ -6,6 +6,7 @@
 #include "payload/byte_source.h"
 #include "payload/catalogue.h"
 #include "payload/crc32.h"
+#include "payload/file_mask.h"
 #include "payload/payload_format.h"
 #include "payload/record_reader.h"
 #include "text/codepage.h"
@@ -81,8 +82,7 @@ void checkBundledRuntime(const std::vector<uint8_t>& image, InspectReport& repor
     if (file.name != kRuntimeArchiveName || file.size <= 0) continue;
     std::vector<uint8_t> archive(image.begin() + static_cast<std::ptrdiff_t>(file.dataOffset),
                                  image.begin() + static_cast<std::ptrdiff_t>(file.dataOffset + file.size));
-    for (uint8_t& byte : archive)
-      byte ^= payload::kFileMask;
+    applyFileMask(archive.data(), archive.size());
     report.runtime = checkRuntimeArchive(archive);
   }
 }

@@ -1,7 +1,6 @@
 #include "lnxpack/payload_builder.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include <zlib.h>
@@ -11,6 +10,7 @@
 #include "lnxpack/runtime_archive.h"
 #include "lnxpack/tool_error.h"
 #include "payload/catalogue.h"
+#include "payload/file_mask.h"
 #include "payload/payload_format.h"
 #include "payload/record_writer.h"
 
@@ -53,26 +53,13 @@ private:
   uint64_t length_ = 0;
 };
 
-// XORs every byte with mask, eight at a time.
-void maskBytes(uint8_t* data, size_t size, uint8_t mask) {
-  const uint64_t wideMask = 0x0101010101010101ull * mask;
-  size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    word ^= wideMask;
-    std::memcpy(data + i, &word, 8);
-  }
-  for (; i < size; ++i) data[i] ^= mask;
-}
-
-// Appends size bytes of the file, each XORed with mask (0 keeps them).
-void appendStream(CoveredRange& covered, InputFile& input, uint64_t size, uint8_t mask) {
+// Appends size bytes of the file, masked with the file mask when masked is set.
+void appendStream(CoveredRange& covered, InputFile& input, uint64_t size, bool masked) {
   std::vector<uint8_t> chunk(static_cast<size_t>(std::min<uint64_t>(size, kCopyChunk)));
   for (uint64_t left = size; left > 0;) {
     size_t count = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
     input.readExactly(chunk.data(), count);
-    if (mask) maskBytes(chunk.data(), count, mask);
+    if (masked) applyFileMask(chunk.data(), count);
     covered.append(chunk.data(), count, input.path());
     left -= count;
   }
@@ -98,13 +85,13 @@ void appendFileRecord(CoveredRange& covered, const IncludedFile& file) {
   if (file.content) { // made by the builder, already in memory
     std::vector<uint8_t> data = *file.content;
     appendSizeRecord(covered, data.size(), file.source);
-    maskBytes(data.data(), data.size(), payload::kFileMask);
+    applyFileMask(data.data(), data.size());
     covered.append(data, file.source);
     return;
   }
   InputFile input(file.source);
   appendSizeRecord(covered, input.size(), file.source);
-  appendStream(covered, input, input.size(), payload::kFileMask);
+  appendStream(covered, input, input.size(), true);
 }
 
 } // namespace
@@ -170,7 +157,7 @@ BuildSummary buildSetup(const Project& original, const fs::path& stubFile, const
   if (project.javaData) {
     InputFile javaData(*project.javaData);
     covered.reserve(javaData.size(), javaData.path());
-    appendStream(covered, javaData, javaData.size(), 0);
+    appendStream(covered, javaData, javaData.size(), false);
   }
   setup.overwrite(summary.payloadStart, encodeHeader(project.checksum, covered.crc(), covered.length()));
   summary.setupSize = setup.size();
