@@ -1,7 +1,10 @@
 #include "payload/included_files.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "log/log.h"
-#include "payload/payload_format.h"
+#include "payload/file_mask.h"
 
 namespace lnx {
 
@@ -34,18 +37,21 @@ std::string includedNameDirectory(const std::string& name) {
 }
 
 int copyBlock(ByteSource& from, ByteSink& to, int64_t length, bool unscramble) {
-  constexpr uint32_t kChunk = 6000;
-  uint8_t buffer[kChunk];
+  // Large chunks: under Wine every ReadFile and WriteFile costs microseconds beyond its
+  // copy (see the design notes on chunk sizes).
+  constexpr uint32_t kChunk = 256 * 1024;
+  if (length <= 0) return kCopied;
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(length, kChunk))); // once per file
+  uint8_t* buffer = chunk.data();
   int64_t copied = 0;
   while (copied < length) {
-    uint32_t wanted = static_cast<uint32_t>(length - copied < kChunk ? length - copied : kChunk);
+    uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(length - copied, static_cast<int64_t>(chunk.size())));
     ReadResult read = from.read(buffer, wanted);
     if (!read.ok || read.bytesRead == 0) {
       logError(L"ReadFile failed %d %d %I64d", read.bytesRead, read.systemError, copied);
       return kReadFailed;
     }
-    if (unscramble)
-      for (uint32_t i = 0; i < read.bytesRead; ++i) buffer[i] ^= payload::kFileMask;
+    if (unscramble) applyFileMask(buffer, read.bytesRead);
     uint32_t done = 0;
     while (done < read.bytesRead) {
       uint32_t written = 0, error = 0;

@@ -28,7 +28,7 @@ public:
 
 enum CopyResult { kCopied = 0, kReadFailed = 1, kWriteFailed = 2 };
 
-// Copies length bytes from the source's position in 6000-byte chunks, XOR-ing each byte
+// Copies length bytes from the source's position in chunks of up to 256 KB, XOR-ing each byte
 // with the file mask when unscramble is set. Failures are logged.
 int copyBlock(ByteSource& from, ByteSink& to, int64_t length, bool unscramble);
 

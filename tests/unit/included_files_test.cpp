@@ -41,19 +41,20 @@ public:
 };
 
 TEST(CopyBlock, UnscramblesInChunksAndHandlesShortWrites) {
-  std::vector<uint8_t> stored(15000);
-  for (size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<uint8_t>(i * 7);
+  const size_t length = 600001; // more than two chunks, and an odd tail
+  std::vector<uint8_t> stored(length + 1000);
+  for (size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<uint8_t>(i * 7 + i / 251);
   stored[0] = 0xA7;
   stored[1] = 0x00;
   MemoryByteSource source(stored);
   VectorSink sink;
-  sink.limitPerCall = 1000; // the platform may write less than asked
-  ASSERT_EQ(kCopied, copyBlock(source, sink, 14000, true));
-  ASSERT_EQ(14000u, sink.bytes.size());
+  sink.limitPerCall = 100000; // the platform may write less than asked
+  ASSERT_EQ(kCopied, copyBlock(source, sink, static_cast<int64_t>(length), true));
+  ASSERT_EQ(length, sink.bytes.size());
   EXPECT_EQ(0x00, sink.bytes[0]);
   EXPECT_EQ(0xA7, sink.bytes[1]);
-  for (size_t i = 2; i < 14000; ++i) ASSERT_EQ(static_cast<uint8_t>(stored[i] ^ 0xA7), sink.bytes[i]) << i;
-  EXPECT_EQ(14000u, source.position());
+  for (size_t i = 2; i < length; ++i) ASSERT_EQ(static_cast<uint8_t>(stored[i] ^ 0xA7), sink.bytes[i]) << i;
+  EXPECT_EQ(length, source.position());
 }
 
 TEST(CopyBlock, ReadAndWriteFailuresAreReported) {
