@@ -56,6 +56,28 @@ def message_text(data, facts):
     return data.index("Wrong Parameter".encode("utf-16-le"), facts["payloadStart"])
 
 
+def table_ends(data, facts):
+    """Where the configuration table and the message table end (the next count begins)."""
+    at = facts["payloadStart"] + 20
+    ends = []
+    for _ in range(2):
+        (count,) = struct.unpack_from("<i", data, at)
+        at += 4
+        for _ in range(count):
+            (length,) = struct.unpack_from("<i", data, at + 4)
+            at += 8 + length
+        ends.append(at)
+    return ends
+
+
+def configuration_end(data, facts):
+    return table_ends(data, facts)[0]
+
+
+def messages_end(data, facts):
+    return table_ends(data, facts)[1]
+
+
 def cut(where: Callable[[bytearray, dict], int], by: int = 0) -> Damage:
     return lambda data, facts: data[:where(data, facts) + by]
 
@@ -119,6 +141,12 @@ ROWS = {
                                                      "Error"),
     "cut inside a configuration value": Row(cut(config_value, 3), 1, "box", "Internal Error: readString", "Error"),
     "cut inside a message": Row(cut(message_text, 4), 1, "box", "Internal Error: readWString", "Error"),
+    "cut at the configuration table's end": Row(cut(configuration_end), 1, "box", "Internal Error: readInt", "Error"),
+    "cut one byte short of the configuration table's end": Row(cut(configuration_end, -1), 1, "box",
+                                                               "Internal Error: readString", "Error"),
+    "cut at the message table's end": Row(cut(messages_end), 1, "box", "Internal Error: readInt", "Error"),
+    "cut one byte short of the message table's end": Row(cut(messages_end, -1), 1, "box",
+                                                         "Internal Error: readWString", "Error"),
     "cut one byte short of the tables' end": Row(cut(lambda d, f: f["tablesEnd"], -1), 1, "box",
                                                  "Internal Error: readInt", "Error"),
     "wrong magic": Row(flip(header(0)), 1, "box", "Internal Error: magic", "Error"),
