@@ -27,9 +27,9 @@ jstring newJavaString(JNIEnv* env, const std::wstring& text) {
 std::wstring javaStringText(JNIEnv* env, jstring text) {
   if (!text) return std::wstring();
   jsize length = env->GetStringLength(text);
+  std::vector<uint8_t> bytes(static_cast<size_t>(length) * 2); // before the chars, which must be released
   const jchar* units = env->GetStringChars(text, nullptr);
   if (!units) return std::wstring();
-  std::vector<uint8_t> bytes(static_cast<size_t>(length) * 2);
   for (jsize i = 0; i < length; ++i) {
     bytes[2 * i] = static_cast<uint8_t>(units[i] & 0xFF);
     bytes[2 * i + 1] = static_cast<uint8_t>(units[i] >> 8);

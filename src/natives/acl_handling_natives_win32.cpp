@@ -6,6 +6,7 @@
 #include <aclapi.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,9 +45,8 @@ std::optional<Sid> allocatedSid(const WellKnownSid& known) {
                                 subAuthorities[1], subAuthorities[2], subAuthorities[3], subAuthorities[4],
                                 subAuthorities[5], subAuthorities[6], subAuthorities[7], &sid))
     return std::nullopt;
-  Sid copy = copiedSid(sid);
-  FreeSid(sid);
-  return copy;
+  std::unique_ptr<void, PVOID(WINAPI*)(PSID)> owned(sid, &FreeSid); // freed when the copy throws too
+  return copiedSid(sid);
 }
 
 using ConvertStringSidToSidWFunction = BOOL(WINAPI*)(const wchar_t*, PSID*);
