@@ -16,6 +16,7 @@
 #include "lnxpack/names_print.h"
 #include "lnxpack/payload_builder.h"
 #include "lnxpack/project_file.h"
+#include "lnxpack/project_schema.h"
 #include "lnxpack/tool_error.h"
 #include "text/utf16.h"
 
@@ -45,9 +46,13 @@ constexpr const char* kInspectHelp =
 constexpr const char* kNamesHelp = "usage: lnxpack names\n"
                                    "Lists every configuration name a project file may use, with its id, kind\n"
                                    "(bool, int, text, wtext, version, letter) and meaning.\n";
+constexpr const char* kSchemaHelp = "usage: lnxpack schema\n"
+                                    "Prints the JSON Schema of the project file (docs/project.schema.json), made\n"
+                                    "from the configuration catalogue; a project may name it in \"$schema\".\n";
 constexpr const char* kUsage = "usage: lnxpack build PROJECT.json -o OUT.exe [--stub STUB.exe]\n"
                                "       lnxpack inspect [--json] [--locale LOCALE] SETUP.exe\n"
                                "       lnxpack names\n"
+                               "       lnxpack schema\n"
                                "       lnxpack --version | [COMMAND] --help\n";
 
 struct UsageError {
@@ -101,16 +106,17 @@ std::string failureText() {
 
 int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   Arguments parsed = parseArguments(args, {"-o", "--stub"}, {}, 1);
-  std::optional<std::string> output = valueOf(parsed, "-o");
-  if (!output) throw UsageError{"build needs -o OUT.exe"};
-  fs::path projectFile = parsed.positional[0];
+  std::optional<std::string> outputOption = valueOf(parsed, "-o");
+  if (!outputOption) throw UsageError{"build needs -o OUT.exe"};
+  fs::path output = fs::u8path(*outputOption);
+  fs::path projectFile = fs::u8path(parsed.positional[0]);
   Project project = loadProject(projectFile);
   std::optional<std::string> stubOption = valueOf(parsed, "--stub");
-  fs::path stub = stubOption ? fs::path(*stubOption) : project.stub;
+  fs::path stub = stubOption ? fs::u8path(*stubOption) : project.stub;
   if (stub.empty()) throw ToolError{projectFile, "no stub: set \"stub\" in the project or pass --stub"};
-  refuseOutputOverInputs(*output, buildInputs(project, projectFile, stub));
-  BuildSummary summary = buildSetup(project, stub, *output);
-  out << "lnxpack: wrote " << *output << " (" << summary.files << " files, payload at "
+  refuseOutputOverInputs(output, buildInputs(project, projectFile, stub));
+  BuildSummary summary = buildSetup(project, stub, output);
+  out << "lnxpack: wrote " << *outputOption << " (" << summary.files << " files, payload at "
       << summary.payloadStart << ", " << summary.setupSize << " bytes)\n";
   if (summary.droppedStubBytes)
     out << "lnxpack: dropped " << summary.droppedStubBytes << " bytes of COFF symbol and string table from "
@@ -120,7 +126,7 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
 
 int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Arguments parsed = parseArguments(args, {"--locale"}, {"--json"}, 1);
-  fs::path setupFile = parsed.positional[0];
+  fs::path setupFile = fs::u8path(parsed.positional[0]);
   std::string locale = valueOf(parsed, "--locale").value_or("");
   InspectReport report = inspectSetup(readFileBytes(setupFile), setupFile, locale);
   if (parsed.flags.count("--json"))
@@ -157,6 +163,12 @@ int runNames(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
+int runSchema(const std::vector<std::string>& args, std::ostream& out) {
+  parseArguments(args, {}, {}, 0);
+  out << projectSchema().dump(2) << '\n';
+  return 0;
+}
+
 bool asksForHelp(const std::vector<std::string>& args) {
   return std::any_of(args.begin(), args.end(), [](const std::string& arg) { return arg == "--help" || arg == "-h"; });
 }
@@ -168,7 +180,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (args.empty()) throw UsageError{"no command"};
     const std::string& command = args[0];
     const std::map<std::string, const char*> help = {
-        {"build", kBuildHelp}, {"inspect", kInspectHelp}, {"names", kNamesHelp}};
+        {"build", kBuildHelp}, {"inspect", kInspectHelp}, {"names", kNamesHelp}, {"schema", kSchemaHelp}};
     if (command == "--version") {
       out << kVersion;
       return 0;
@@ -181,6 +193,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "build") return runBuild(args, out);
     if (command == "inspect") return runInspect(args, out, err);
     if (command == "names") return runNames(args, out);
+    if (command == "schema") return runSchema(args, out);
     throw UsageError{"unknown command " + command};
   } catch (const UsageError& error) {
     err << "lnxpack: " << error.problem << "\n" << kUsage;

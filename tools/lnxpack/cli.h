@@ -4,6 +4,7 @@
 //   lnxpack inspect [--json] [--locale LOCALE] SETUP.exe   (exit 2 when the launcher would
 //       refuse the file: no payload, a read failure or a checksum mismatch)
 //   lnxpack names
+//   lnxpack schema   (the project file's JSON Schema)
 //   lnxpack --version, lnxpack [COMMAND] --help
 #include <ostream>
 #include <string>

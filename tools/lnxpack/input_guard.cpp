@@ -1,6 +1,6 @@
 #include "lnxpack/input_guard.h"
 
-#include <sys/stat.h>
+#include <system_error>
 
 #include "lnxpack/text_convert.h"
 #include "lnxpack/tool_error.h"
@@ -11,10 +11,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Compared as files: device and inode on the host, volume serial number and file index on
+// Windows. False when either does not exist.
 bool sameFile(const fs::path& a, const fs::path& b) {
-  struct stat first {}, second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  std::error_code error;
+  return fs::equivalent(a, b, error) && !error;
 }
 
 // The output's directory or one above it is the directory (the output need not exist).

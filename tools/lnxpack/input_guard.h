@@ -19,9 +19,9 @@ struct BuildInput {
 std::vector<BuildInput> buildInputs(const Project& project, const std::filesystem::path& projectFile,
                                     const std::filesystem::path& stub);
 
-// Throws ToolError naming the output when it is one of the inputs (the same device and
-// inode, so hard links, symbolic links and other spellings of the path count) or lies
-// inside an input directory.
+// Throws ToolError naming the output when it is one of the inputs (the same file as the
+// system identifies it, so hard links, symbolic links and other spellings of the path
+// count) or lies inside an input directory.
 void refuseOutputOverInputs(const std::filesystem::path& output, const std::vector<BuildInput>& inputs);
 
 } // namespace lnx::pack

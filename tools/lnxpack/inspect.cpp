@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "lnxpack/pe_image.h"
+#include "lnxpack/text_convert.h"
 #include "payload/byte_source.h"
 #include "payload/catalogue.h"
 #include "payload/crc32.h"
 #include "payload/file_mask.h"
 #include "payload/payload_format.h"
 #include "payload/record_reader.h"
-#include "text/codepage.h"
 
 namespace lnx::pack {
 
@@ -65,7 +65,7 @@ void readFileRecords(RecordReader& reader, uint64_t imageSize, InspectReport& re
     FileRecord record{names[i], reader.readLong(), reader.position()};
     uint64_t stored = static_cast<uint64_t>(std::max<int64_t>(record.size, 0));
     if (stored > imageSize - record.dataOffset)
-      throw PayloadReadError{L"the record of " + narrowToWide(record.name) + L" runs past the end of the file"};
+      throw PayloadReadError{L"the record of " + payloadNarrowToWide(record.name) + L" runs past the end of the file"};
     report.files.push_back(record);
     reader.seek(record.dataOffset + stored);
   }
@@ -73,6 +73,7 @@ void readFileRecords(RecordReader& reader, uint64_t imageSize, InspectReport& re
   end.position = reader.position();
   end.unextractedPosition = count == 0 ? 0 : static_cast<uint32_t>(end.position);
   uint64_t dataEnd = std::min<uint64_t>(coveredEnd(*report.payloadStart, *report.header), imageSize);
+  if (report.signatureSize != 0) dataEnd = std::min<uint64_t>(dataEnd, report.signatureOffset);
   end.javaDataLength = dataEnd > end.position ? dataEnd - end.position : 0;
   report.recordsEnd = end;
 }
@@ -93,8 +94,11 @@ InspectReport inspectSetup(const std::vector<uint8_t>& image, const std::filesys
                            const std::string& locale) {
   PeLayout layout = readPeLayout(image, file);
   InspectReport report;
+  report.fileSize = image.size();
   report.sectionCount = layout.sections.size();
   report.lastSectionEndsLast = layout.lastSectionEndsLast();
+  report.signatureOffset = layout.certificateTable.offset;
+  report.signatureSize = layout.certificateTable.size;
   MemoryByteSource source(image);
   RecordReader reader(source);
   try {

@@ -2,11 +2,11 @@
 // Reads a setup file back the way the launcher does and gathers what it finds.
 #include <cstdint>
 #include <filesystem>
-
-#include "lnxpack/runtime_archive.h"
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "lnxpack/runtime_archive.h"
 
 #include "payload/tables.h"
 
@@ -36,13 +36,17 @@ struct FileRecord {
 struct RecordsEnd {
   uint64_t position = 0;            // absolute file offset after the last record read
   uint32_t unextractedPosition = 0; // what the launcher records: that offset, or 0 without files
-  uint64_t javaDataLength = 0;      // from there to the end of the covered range (or the file)
+  uint64_t javaDataLength = 0;      // from there to the end of the covered range (or the file, or the
+                                    // certificate table)
 };
 
 // Filled in reading order; a read failure leaves the later parts empty and sets error.
 struct InspectReport {
+  uint64_t fileSize = 0;
   size_t sectionCount = 0;
   bool lastSectionEndsLast = true;
+  uint32_t signatureOffset = 0; // the certificate table a signing tool appended; 0 and 0 when unsigned
+  uint32_t signatureSize = 0;
   std::optional<uint32_t> payloadStart;
   std::optional<PayloadHeader> header;
   std::string checksumVerdict;

@@ -110,6 +110,13 @@ void printRecords(const InspectReport& report, TextPrinter& printer) {
   printer.field("runtime extraction", runtime.extractsCleanly ? "extracts cleanly" : "would fail: " + runtime.problem);
 }
 
+std::string signatureText(const InspectReport& report) {
+  if (report.signatureSize == 0) return "none";
+  std::string text = std::to_string(report.signatureSize) + " bytes at offset " + std::to_string(report.signatureOffset);
+  if (uint64_t{report.signatureOffset} + report.signatureSize > report.fileSize) text += " (runs past the end of the file!)";
+  return text;
+}
+
 } // namespace
 
 void printReportText(const InspectReport& report, const std::filesystem::path& file, const std::string& locale,
@@ -118,6 +125,7 @@ void printReportText(const InspectReport& report, const std::filesystem::path& f
   printer.field("setup file", file.string());
   printer.field("PE sections", std::to_string(report.sectionCount) +
                                    (report.lastSectionEndsLast ? "" : " (the last section header does not end last!)"));
+  printer.field("signature", signatureText(report));
   if (!report.payloadStart) return;
   uint32_t start = *report.payloadStart;
   printer.field("payload start", std::to_string(start) + " (" + hex(start) + ")");
@@ -143,6 +151,8 @@ void printReportJson(const InspectReport& report, const std::filesystem::path& f
   json["file"] = file.string();
   json["sectionCount"] = report.sectionCount;
   json["lastSectionEndsLast"] = report.lastSectionEndsLast;
+  json["signatureOffset"] = report.signatureOffset;
+  json["signatureSize"] = report.signatureSize;
   json["locale"] = locale;
   if (report.payloadStart) json["payloadStart"] = *report.payloadStart;
   if (report.header) {

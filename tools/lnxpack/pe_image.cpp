@@ -14,6 +14,17 @@ using namespace lnx::payload;
 namespace {
 
 constexpr uint32_t kCoffSymbolSize = 18;
+// Optional header (at e + 24): its magic tells PE32 from PE32+, which moves the data
+// directories; entry 4 is the certificate table.
+constexpr uint32_t kOptionalHeaderOffset = 24;
+constexpr uint32_t kPe32PlusMagic = 0x20B;
+constexpr uint32_t kCertificateDirectory = 4;
+constexpr uint32_t kDataDirectorySize = 8;
+
+struct DataDirectoryFields {
+  uint32_t count;     // NumberOfRvaAndSizes, within the optional header
+  uint32_t directory; // the first data directory, within the optional header
+};
 
 bool inImage(const std::vector<uint8_t>& image, uint64_t offset, uint64_t size) {
   return offset <= image.size() && size <= image.size() - offset;
@@ -39,6 +50,18 @@ std::optional<uint64_t> trailingCoffTablesLength(const PeLayout& layout, const s
   uint32_t stringTableSize = readLe(image, stringTable, 4); // counts its own size field
   if (stringTableSize < 4 || stringTable + stringTableSize != image.size()) return std::nullopt;
   return image.size() - start;
+}
+
+// The certificate table's entry, when the optional header is long enough to hold it.
+CertificateTable readCertificateTable(const std::vector<uint8_t>& image, uint64_t optionalHeader,
+                                      uint32_t optionalHeaderSize) {
+  if (!inImage(image, optionalHeader, optionalHeaderSize) || optionalHeaderSize < 2) return {};
+  DataDirectoryFields fields =
+      readLe(image, optionalHeader, 2) == kPe32PlusMagic ? DataDirectoryFields{108, 112} : DataDirectoryFields{92, 96};
+  uint32_t entry = fields.directory + kCertificateDirectory * kDataDirectorySize;
+  if (optionalHeaderSize < entry + kDataDirectorySize) return {};
+  if (readLe(image, optionalHeader + fields.count, 4) <= kCertificateDirectory) return {};
+  return {readLe(image, optionalHeader + entry, 4), readLe(image, optionalHeader + entry + 4, 4)};
 }
 
 } // namespace
@@ -70,6 +93,7 @@ PeLayout readPeLayout(const std::vector<uint8_t>& image, const fs::path& file) {
     layout.sections.push_back(
         {readLe(image, header + kSectionRawSizeField, 4), readLe(image, header + kSectionRawOffsetField, 4)});
   }
+  layout.certificateTable = readCertificateTable(image, pe + kOptionalHeaderOffset, optionalHeaderSize);
   return layout;
 }
 
@@ -86,6 +110,10 @@ PreparedStub prepareStub(std::vector<uint8_t> image, const fs::path& file) {
   if (inImage(image, start, 4) && readLe(image, start, 4) == kMagic)
     throw ToolError{file, file.filename().string() +
                               " already carries a payload: it is a built setup file, not the launcher stub"};
+  if (layout.certificateTable.size != 0 && layout.certificateTable.offset >= start)
+    throw ToolError{file, "the stub is signed (a certificate table of " + std::to_string(layout.certificateTable.size) +
+                              " bytes follows its last section), and the payload must follow the last section: "
+                              "build from the unsigned stub and sign the setup file"};
   PreparedStub stub;
   if (start < image.size()) {
     std::optional<uint64_t> coffTables = trailingCoffTablesLength(layout, image);

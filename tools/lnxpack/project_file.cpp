@@ -1,6 +1,8 @@
 // Project file format (JSON; // and /* */ comments are allowed):
 //
 // {
+//   "$schema": "../../docs/project.schema.json",
+//       ignored: the JSON Schema of this format (lnxpack schema), for editors
 //   "stub": "../../build/win32/src/lnxlauncher.exe",
 //       the launcher stub, relative to the project file; --stub overrides it
 //   "checksum": true,
@@ -156,7 +158,7 @@ const Json& ProjectParser::required(const Json& object, const char* key, Json::v
 }
 
 fs::path ProjectParser::resolve(const Json& path) const {
-  fs::path given = path.get<std::string>();
+  fs::path given = fs::u8path(path.get<std::string>());
   return given.is_absolute() ? given : file_.parent_path() / given;
 }
 
@@ -303,11 +305,12 @@ IncludedFile ProjectParser::parseFile(const Json& entry, const std::string& wher
 Project ProjectParser::parse(const Json& document) {
   if (!document.is_object()) fail("the project must be a JSON object");
   checkKeys(document,
-            {"stub", "checksum", "rawIds", "defaults", "config", "messages", "localisedSets", "files", "javaData",
-             "runtime"},
+            {"$schema", "stub", "checksum", "rawIds", "defaults", "config", "messages", "localisedSets", "files",
+             "javaData", "runtime"},
             "project");
   Project project;
   const std::string top = "project";
+  member(document, "$schema", Json::value_t::string, top); // for editors: checked, not used
   if (const Json* stub = member(document, "stub", Json::value_t::string, top)) project.stub = resolve(*stub);
   if (const Json* checksum = member(document, "checksum", Json::value_t::boolean, top))
     project.checksum = checksum->get<bool>();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "lnxpack/tool_error.h"
@@ -28,6 +29,10 @@ public:
   explicit GzipWriter(std::vector<uint8_t>& out) : out_(out) {
     // 31: a gzip header and trailer around the deflate data; level 6 as gzip itself.
     if (deflateInit2(&stream_, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    // No time, and "unknown" for the system byte, which zlib would otherwise fill with
+    // the one it was built for: lnxpack and lnxpack.exe give the same bytes.
+    header_.os = 255;
+    deflateSetHeader(&stream_, &header_);
   }
   ~GzipWriter() { deflateEnd(&stream_); }
   GzipWriter(const GzipWriter&) = delete;
@@ -56,6 +61,7 @@ private:
 
   std::vector<uint8_t>& out_;
   z_stream stream_{};
+  gz_header header_{}; // read by deflate until the header is out
   uint64_t tarSize_ = 0;
 };
 
@@ -63,10 +69,12 @@ void putOctal(char* field, size_t width, uint64_t value) {
   std::snprintf(field, width, "%0*llo", static_cast<int>(width - 1), static_cast<unsigned long long>(value));
 }
 
-std::array<char, kBlock> header(const std::string& name, char type, uint64_t size, bool executable) {
+// The mode is fixed by the entry's kind: what a system reports of execute permission
+// differs (Windows derives it from the name's extension), and the launcher does not read it.
+std::array<char, kBlock> header(const std::string& name, char type, uint64_t size) {
   std::array<char, kBlock> block{};
   std::memcpy(block.data(), name.data(), std::min<size_t>(name.size(), 100));
-  putOctal(&block[100], 8, type == '5' || executable ? 0755 : 0644);
+  putOctal(&block[100], 8, type == '5' ? 0755 : 0644);
   putOctal(&block[108], 8, 0);
   putOctal(&block[116], 8, 0);
   putOctal(&block[124], 12, size);
@@ -86,14 +94,14 @@ class TarWriter {
 public:
   explicit TarWriter(GzipWriter& gzip) : gzip_(gzip) {}
 
-  void entry(const std::string& name, char type, uint64_t size, bool executable) {
+  void entry(const std::string& name, char type, uint64_t size) {
     if (name.size() > 100) {
       std::string data = name + '\0';
-      write(header("././@LongLink", 'L', data.size(), false));
+      write(header("././@LongLink", 'L', data.size()));
       gzip_.write(data.data(), data.size());
       pad(data.size());
     }
-    write(header(name, type, size, executable));
+    write(header(name, type, size));
   }
   void data(const char* bytes, size_t size) { gzip_.write(bytes, size); }
   void pad(uint64_t size) {
@@ -115,8 +123,7 @@ void addFile(TarWriter& tar, const fs::path& file, const std::string& name) {
   std::error_code error;
   uint64_t size = fs::file_size(file, error);
   if (!in || error) throw ToolError{file, "cannot read the file"};
-  fs::perms perms = fs::status(file).permissions();
-  tar.entry(name, '0', size, (perms & fs::perms::owner_exec) != fs::perms::none);
+  tar.entry(name, '0', size);
   std::vector<char> chunk(kChunk);
   uint64_t copied = 0;
   while (copied < size) {
@@ -218,20 +225,20 @@ RuntimeArchiveCheck checkRuntimeArchive(const std::vector<uint8_t>& gzip) {
 RuntimeArchive packRuntimeDirectory(const fs::path& directory) {
   std::error_code error;
   if (!fs::is_directory(directory, error)) throw ToolError{directory, "not a directory"};
-  std::vector<fs::path> paths;
+  // By entry name ("/"-separated UTF-8 on every platform), so that the order is the same
+  // wherever the directory is packed.
+  std::map<std::string, fs::path> paths;
   for (fs::recursive_directory_iterator it(directory, fs::directory_options::follow_directory_symlink, error), end;
        !error && it != end; it.increment(error))
-    paths.push_back(it->path());
+    paths.emplace(it->path().lexically_relative(directory).generic_u8string(), it->path());
   if (error) throw ToolError{directory, "cannot list the directory: " + error.message()};
-  std::sort(paths.begin(), paths.end());
 
   RuntimeArchive archive;
   GzipWriter gzip(archive.gzip);
   TarWriter tar(gzip);
-  for (const fs::path& path : paths) {
-    std::string name = path.lexically_relative(directory).generic_string();
+  for (const auto& [name, path] : paths) {
     if (fs::is_directory(path)) {
-      tar.entry(name + "/", '5', 0, false);
+      tar.entry(name + "/", '5', 0);
     } else if (fs::is_regular_file(path)) {
       addFile(tar, path, name);
     } else {

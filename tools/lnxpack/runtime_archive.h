@@ -1,8 +1,8 @@
 #pragma once
 // A Java runtime directory packed as the launcher's "jre.tar.gz": a GNU tar stream (long
 // names in "././@LongLink" records) compressed with gzip, entries relative to the runtime's
-// own directory, in sorted order with fixed owners and times so that the same directory
-// gives the same bytes.
+// own directory, sorted by name, with fixed owners, times and modes and a gzip header
+// without time or system, so that the same directory gives the same bytes on every system.
 #include <cstdint>
 #include <filesystem>
 #include <string>
