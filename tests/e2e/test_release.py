@@ -16,6 +16,13 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 GUIDE = ROOT / "docs" / "guide.md"
 
 
+def project_example() -> str:
+    """The guide's example project file."""
+    text = GUIDE.read_text(encoding="utf-8")
+    section = text[text.index("## Writing a project file"):]
+    return re.search(r"```json\n(.*?)```", section, re.S).group(1)
+
+
 def quick_start_commands() -> str:
     """The first sh block after the guide's heading of the way from an empty folder."""
     text = GUIDE.read_text(encoding="utf-8")
@@ -46,6 +53,14 @@ def test_the_guide_builds_and_runs_the_example_from_the_archive_alone(wine, runt
                              "-o", "hello-windows.exe", cwd=unpacked, timeout=120)
     assert windows_built.returncode == 0, windows_built.stdout + windows_built.stderr
     assert (unpacked / "hello-windows.exe").read_bytes() == (unpacked / "hello-setup.exe").read_bytes()
+
+    mine = unpacked / "examples" / "mine"
+    (mine / "art").mkdir(parents=True)
+    (mine / "art" / "logo.png").write_bytes(b"logo")
+    (mine / "project.json").write_text(project_example(), encoding="utf-8")
+    built = subprocess.run([str(unpacked / "bin" / "lnxpack"), "build", str(mine / "project.json"), "-o",
+                            str(mine / "setup.exe")], capture_output=True, text=True)
+    assert built.returncode == 0, "the guide's example project builds: " + built.stderr
 
 
 def test_the_zip_holds_what_the_tar_holds(archives):
