@@ -30,12 +30,6 @@ std::wstring longFormOf(const std::wstring& path) {
   return length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : path;
 }
 
-} // namespace
-
-void setErrorOwner(void* window) { errorOwner = static_cast<HWND>(window); }
-
-namespace {
-
 // The text with the log's path (handing the path out keeps the log).
 std::wstring withLogPath(const std::wstring& text) {
   std::wstring logPath = getLogPath();
@@ -50,6 +44,8 @@ void printOnStandardError(const std::wstring& composed) {
 }
 
 } // namespace
+
+void setErrorOwner(void* window) { errorOwner = static_cast<HWND>(window); }
 
 void showError(const std::wstring& text) {
   std::wstring composed = withLogPath(text);
