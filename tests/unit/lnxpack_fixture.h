@@ -24,6 +24,18 @@ using Bytes = std::vector<uint8_t>;
 const Bytes kBinary = {0x00, 0xA7, 0x41, 0xFF}; // 0xA7 is stored as 0x00 and back
 const Bytes kJavaData = {'J', 0xA7, 'D', 0x00, 'X'};
 
+constexpr uint16_t kI386 = 0x14C, kX64 = 0x8664, kPe32 = 0x10B, kPe32Plus = 0x20B;
+
+// Sets what a test image (MZ header, "PE\0\0" where field 60 says, an optional header) is
+// built for: the COFF header's Machine and the optional header's Magic.
+inline void setPeTarget(Bytes& image, uint16_t machine, uint16_t magic) {
+  size_t pe = image[60] | image[61] << 8 | image[62] << 16 | size_t{image[63]} << 24;
+  image[pe + 4] = static_cast<uint8_t>(machine);
+  image[pe + 5] = static_cast<uint8_t>(machine >> 8);
+  image[pe + 24] = static_cast<uint8_t>(magic);
+  image[pe + 25] = static_cast<uint8_t>(magic >> 8);
+}
+
 class LnxpackDir : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -32,6 +44,7 @@ protected:
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "src");
     stub_ = lnx::test::minimalPeImage(3);
+    setPeTarget(stub_, kI386, kPe32); // the 32-bit launcher
     write("stub.exe", stub_);
     write("src/a.txt", Bytes{'h', 'e', 'l', 'l', 'o'});
     write("src/b.bin", kBinary);

@@ -36,8 +36,12 @@ std::vector<uint8_t> syntheticPe(const std::vector<std::pair<uint32_t, uint32_t>
   image[1] = 'Z';
   put32(image, 60, kPeOffset);
   put32(image, kPeOffset, 0x00004550);
+  image[kPeOffset + 4] = 0x4C; // i386
+  image[kPeOffset + 5] = 0x01;
   image[kPeOffset + 6] = static_cast<uint8_t>(sections.size());
   image[kPeOffset + 20] = static_cast<uint8_t>(kOptionalHeaderSize);
+  image[kPeOffset + 24] = 0x0B; // PE32
+  image[kPeOffset + 25] = 0x01;
   size_t table = kPeOffset + 24 + kOptionalHeaderSize;
   for (size_t i = 0; i < sections.size(); ++i) {
     put32(image, table + 40 * i + 16, sections[i].second);

@@ -35,12 +35,14 @@ constexpr const char* kBuildHelp =
     "messages, localised sets and files appended. The output appears only when complete and\n"
     "may not be one of the inputs; bad input gives one line and exit code 2.\n"
     "  -o OUT.exe        the setup file to write\n"
-    "  --stub STUB.exe   the launcher stub, instead of the project's \"stub\"\n";
+    "  --stub STUB.exe   the launcher stub, instead of the project's \"stub\": the 32-bit\n"
+    "                    lnxlauncher.exe or the 64-bit lnxlauncher64.exe; a bundled\n"
+    "                    runtime's jvm.dll must be of the same width\n";
 constexpr const char* kInspectHelp =
     "usage: lnxpack inspect [--json] [--locale LOCALE] SETUP.exe\n"
-    "Reads a setup file back as the launcher does: payload header and checksum verdict,\n"
-    "configuration, messages, localised sets, included files, Java-side data and the\n"
-    "bundled runtime. Exit code 2 when the launcher would refuse the file.\n"
+    "Reads a setup file back as the launcher does: the launcher's width, payload header and\n"
+    "checksum verdict, configuration, messages, localised sets, included files, Java-side\n"
+    "data and the bundled runtime. Exit code 2 when the launcher would refuse the file.\n"
     "  --json            one JSON object; a failure is {\"error\": ...}\n"
     "  --locale LOCALE   apply the localised sets a launcher that chose LOCALE applies\n";
 constexpr const char* kNamesHelp = "usage: lnxpack names\n"
@@ -116,8 +118,8 @@ int runBuild(const std::vector<std::string>& args, std::ostream& out) {
   if (stub.empty()) throw ToolError{projectFile, "no stub: set \"stub\" in the project or pass --stub"};
   refuseOutputOverInputs(output, buildInputs(project, projectFile, stub));
   BuildSummary summary = buildSetup(project, stub, output);
-  out << "lnxpack: wrote " << *outputOption << " (" << summary.files << " files, payload at "
-      << summary.payloadStart << ", " << summary.setupSize << " bytes)\n";
+  out << "lnxpack: wrote " << *outputOption << " (" << bitsOf(summary.launcher) << "-bit launcher, " << summary.files
+      << " files, payload at " << summary.payloadStart << ", " << summary.setupSize << " bytes)\n";
   if (summary.droppedStubBytes)
     out << "lnxpack: dropped " << summary.droppedStubBytes << " bytes of COFF symbol and string table from "
         << stub.string() << "\n";

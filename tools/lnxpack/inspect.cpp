@@ -95,6 +95,7 @@ InspectReport inspectSetup(const std::vector<uint8_t>& image, const std::filesys
   PeLayout layout = readPeLayout(image, file);
   InspectReport report;
   report.fileSize = image.size();
+  report.launcher = layout.target;
   report.sectionCount = layout.sections.size();
   report.lastSectionEndsLast = layout.lastSectionEndsLast();
   report.signatureOffset = layout.certificateTable.offset;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lnxpack/pe_image.h"
 #include "lnxpack/runtime_archive.h"
 
 #include "payload/tables.h"
@@ -43,6 +44,7 @@ struct RecordsEnd {
 // Filled in reading order; a read failure leaves the later parts empty and sets error.
 struct InspectReport {
   uint64_t fileSize = 0;
+  PeTarget launcher; // its width() tells which launcher the file starts with
   size_t sectionCount = 0;
   bool lastSectionEndsLast = true;
   uint32_t signatureOffset = 0; // the certificate table a signing tool appended; 0 and 0 when unsigned

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
+#include "lnxpack/jvm_library.h"
 #include "lnxpack/text_convert.h"
 #include "payload/catalogue.h"
 #include "text/utf16.h"
@@ -83,6 +85,18 @@ void printTables(const PayloadTables& tables, TextPrinter& printer) {
   }
 }
 
+// Why the setup file's launcher could not load a jvm.dll of its runtime; "" when it could
+// (or when the launcher is neither of the two, and the library's header reads).
+std::string jvmLibraryVerdict(const InspectReport& report, const JvmLibrary& library) {
+  if (std::optional<PeWidth> launcher = report.launcher.width())
+    return jvmLibraryProblem(library, *launcher, "this setup file").value_or("");
+  return library.unreadable;
+}
+
+std::string launcherText(const PeTarget& launcher) {
+  return describe(launcher) + (launcher.width() ? "" : " (neither the 32-bit nor the 64-bit launcher!)");
+}
+
 void printRecords(const InspectReport& report, TextPrinter& printer) {
   printer.heading("included files", report.files.size());
   if (!report.files.empty())
@@ -108,6 +122,11 @@ void printRecords(const InspectReport& report, TextPrinter& printer) {
                                        " directories, " + std::to_string(runtime.tarBytes) +
                                        " bytes read up to the end blocks");
   printer.field("runtime extraction", runtime.extractsCleanly ? "extracts cleanly" : "would fail: " + runtime.problem);
+  for (const JvmLibrary& library : runtime.jvmLibraries) {
+    std::string verdict = jvmLibraryVerdict(report, library);
+    printer.field("runtime jvm.dll",
+                  printable(library.name) + ": " + (verdict.empty() ? describe(*library.target) : verdict + "!"));
+  }
 }
 
 std::string signatureText(const InspectReport& report) {
@@ -123,6 +142,7 @@ void printReportText(const InspectReport& report, const std::filesystem::path& f
                      std::ostream& out) {
   TextPrinter printer(out);
   printer.field("setup file", file.string());
+  printer.field("launcher", launcherText(report.launcher));
   printer.field("PE sections", std::to_string(report.sectionCount) +
                                    (report.lastSectionEndsLast ? "" : " (the last section header does not end last!)"));
   printer.field("signature", signatureText(report));
@@ -145,10 +165,21 @@ void printReportText(const InspectReport& report, const std::filesystem::path& f
   printRecords(report, printer);
 }
 
+// The width, format and machine of an image, under bitsKey, "peFormat" and "peMachine"; null
+// for what it does not have.
+void putTarget(Json& json, const char* bitsKey, const std::optional<PeTarget>& target) {
+  std::optional<PeWidth> width = target ? target->width() : std::nullopt;
+  std::optional<std::string> format = target ? peFormatName(target->magic) : std::nullopt;
+  json[bitsKey] = width ? Json(bitsOf(*width)) : Json();
+  json["peFormat"] = format ? Json(*format) : Json();
+  json["peMachine"] = target ? Json(target->machine) : Json();
+}
+
 void printReportJson(const InspectReport& report, const std::filesystem::path& file, const std::string& locale,
                      std::ostream& out) {
   Json json;
   json["file"] = file.string();
+  putTarget(json, "launcherBits", report.launcher);
   json["sectionCount"] = report.sectionCount;
   json["lastSectionEndsLast"] = report.lastSectionEndsLast;
   json["signatureOffset"] = report.signatureOffset;
@@ -188,12 +219,20 @@ void printReportJson(const InspectReport& report, const std::filesystem::path& f
     json["recordsEndPayloadOffset"] = report.recordsEnd->position - *report.payloadStart;
     json["javaDataLength"] = report.recordsEnd->javaDataLength;
   }
-  if (report.runtime)
-    json["runtime"] = {{"files", report.runtime->files},
-                       {"directories", report.runtime->directories},
-                       {"bytesRead", report.runtime->tarBytes},
-                       {"extractsCleanly", report.runtime->extractsCleanly},
-                       {"problem", report.runtime->problem}};
+  if (report.runtime) {
+    Json& runtime = json["runtime"] = {{"files", report.runtime->files},
+                                       {"directories", report.runtime->directories},
+                                       {"bytesRead", report.runtime->tarBytes},
+                                       {"extractsCleanly", report.runtime->extractsCleanly},
+                                       {"problem", report.runtime->problem}};
+    Json& libraries = runtime["jvmLibraries"] = Json::array();
+    for (const JvmLibrary& library : report.runtime->jvmLibraries) {
+      Json entry = {{"name", library.name}};
+      putTarget(entry, "bits", library.target);
+      entry["problem"] = jvmLibraryVerdict(report, library);
+      libraries.push_back(std::move(entry));
+    }
+  }
   if (report.error) json["error"] = wideToUtf8(*report.error);
   // Unpaired surrogates in a message must not stop the output.
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -1,6 +1,7 @@
 #include "lnxpack/payload_builder.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include <zlib.h>
@@ -122,12 +123,17 @@ std::vector<uint8_t> encodeTables(const Project& project) {
 
 namespace {
 
-// The project with its runtime directory packed and included as the last file.
-Project withBundledRuntime(const Project& project) {
+// The project with its runtime directory packed and included as the last file; a jvm.dll
+// in it that the launcher could not load is refused.
+Project withBundledRuntime(const Project& project, PeWidth launcher) {
   Project complete = project;
   if (!project.runtime) return complete;
-  RuntimeArchive archive = packRuntimeDirectory(project.runtime->directory);
-  IncludedFile file{kRuntimeArchiveName, project.runtime->directory,
+  const fs::path& directory = project.runtime->directory;
+  RuntimeArchive archive = packRuntimeDirectory(directory);
+  for (const JvmLibrary& library : archive.jvmLibraries)
+    if (std::optional<std::string> problem = jvmLibraryProblem(library, launcher, "the stub"))
+      throw ToolError{directory / fs::u8path(library.name), *problem};
+  IncludedFile file{kRuntimeArchiveName, directory,
                     std::make_shared<const std::vector<uint8_t>>(std::move(archive.gzip))};
   complete.files.push_back(std::move(file));
   std::string& names = complete.config[config::includedFileNames];
@@ -140,9 +146,10 @@ Project withBundledRuntime(const Project& project) {
 } // namespace
 
 BuildSummary buildSetup(const Project& original, const fs::path& stubFile, const fs::path& output) {
-  Project project = withBundledRuntime(original);
   PreparedStub stub = prepareStub(readFileBytes(stubFile), stubFile);
+  Project project = withBundledRuntime(original, stub.width);
   BuildSummary summary;
+  summary.launcher = stub.width;
   summary.payloadStart = stub.bytes.size();
   summary.droppedStubBytes = stub.droppedBytes;
   summary.files = project.files.size();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "lnxpack/pe_image.h"
 #include "lnxpack/project_file.h"
 
 namespace lnx::pack {
@@ -16,7 +17,8 @@ struct BuildSummary {
   uint64_t payloadStart = 0;
   uint64_t setupSize = 0;
   size_t droppedStubBytes = 0;
-  size_t files = 0; // included files, a bundled runtime among them
+  size_t files = 0;                   // included files, a bundled runtime among them
+  PeWidth launcher = PeWidth::bits32; // the stub's
 };
 
 // Builds the setup file at output from the project and the stub; the output appears only

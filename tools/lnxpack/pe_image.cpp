@@ -1,5 +1,7 @@
 #include "lnxpack/pe_image.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -14,10 +16,16 @@ using namespace lnx::payload;
 namespace {
 
 constexpr uint32_t kCoffSymbolSize = 18;
+constexpr uint32_t kMzHeaderSize = 64;
+constexpr uint32_t kMachineField = 4; // at e + 4
+constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kMachineX64 = 0x8664;
+constexpr uint16_t kMachineArm64 = 0xAA64;
 // Optional header (at e + 24): its magic tells PE32 from PE32+, which moves the data
 // directories; entry 4 is the certificate table.
 constexpr uint32_t kOptionalHeaderOffset = 24;
-constexpr uint32_t kPe32PlusMagic = 0x20B;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr uint32_t kCertificateDirectory = 4;
 constexpr uint32_t kDataDirectorySize = 8;
 
@@ -64,7 +72,87 @@ CertificateTable readCertificateTable(const std::vector<uint8_t>& image, uint64_
   return {readLe(image, optionalHeader + entry, 4), readLe(image, optionalHeader + entry + 4, 4)};
 }
 
+std::string hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", value);
+  return text;
+}
+
+std::string machineName(uint16_t machine) {
+  switch (machine) {
+  case kMachineI386: return "i386";
+  case kMachineX64: return "x86-64";
+  case kMachineArm64: return "ARM64";
+  default: return "machine " + hex(machine);
+  }
+}
+
+// The offset of "PE\0\0", checked with the COFF header behind it.
+uint32_t peSignatureOffset(const std::vector<uint8_t>& image, const fs::path& file) {
+  if (!inImage(image, 0, kMzHeaderSize) || image[0] != 'M' || image[1] != 'Z')
+    throw ToolError{file, "not a PE image: no MZ header"};
+  uint32_t pe = readLe(image, kPeSignatureOffsetField, 4);
+  if (!inImage(image, pe, kOptionalHeaderOffset) || readLe(image, pe, 4) != 0x00004550)
+    throw ToolError{file, "not a PE image: no \"PE\\0\\0\" signature at offset " + std::to_string(pe)};
+  return pe;
+}
+
+PeTarget targetAt(const std::vector<uint8_t>& image, uint64_t pe) {
+  PeTarget target;
+  target.machine = static_cast<uint16_t>(readLe(image, pe + kMachineField, 2));
+  if (readLe(image, pe + kOptionalHeaderSizeField, 2) >= 2 && inImage(image, pe + kOptionalHeaderOffset, 2))
+    target.magic = static_cast<uint16_t>(readLe(image, pe + kOptionalHeaderOffset, 2));
+  return target;
+}
+
 } // namespace
+
+std::optional<PeWidth> PeTarget::width() const {
+  if (machine == kMachineI386 && magic == kPe32Magic) return PeWidth::bits32;
+  if (machine == kMachineX64 && magic == kPe32PlusMagic) return PeWidth::bits64;
+  return std::nullopt;
+}
+
+int bitsOf(PeWidth width) { return width == PeWidth::bits64 ? 64 : 32; }
+
+std::optional<std::string> peFormatName(uint16_t magic) {
+  if (magic == kPe32Magic) return "PE32";
+  if (magic == kPe32PlusMagic) return "PE32+";
+  return std::nullopt;
+}
+
+std::string describe(const PeTarget& target) {
+  std::string parts = peFormatName(target.magic).value_or("optional header magic " + hex(target.magic)) + ", " +
+                      machineName(target.machine);
+  if (std::optional<PeWidth> width = target.width()) return std::to_string(bitsOf(*width)) + "-bit (" + parts + ")";
+  return parts;
+}
+
+std::string describe(PeWidth width) {
+  return describe(width == PeWidth::bits64 ? PeTarget{kMachineX64, kPe32PlusMagic}
+                                           : PeTarget{kMachineI386, kPe32Magic});
+}
+
+PeTarget readPeTarget(const std::vector<uint8_t>& image, const fs::path& file) {
+  return targetAt(image, peSignatureOffset(image, file));
+}
+
+bool PeTargetPrefix::add(const uint8_t* data, size_t count) {
+  for (;;) {
+    // The MZ header first; with it, the place of the PE header and so of the magic.
+    uint64_t wanted = kMzHeaderSize;
+    if (bytes_.size() >= kMzHeaderSize) {
+      if (bytes_[0] != 'M' || bytes_[1] != 'Z') return false; // no PE image: nothing more to learn
+      wanted = uint64_t{readLe(bytes_, kPeSignatureOffsetField, 4)} + kOptionalHeaderOffset + 2;
+    }
+    if (bytes_.size() >= wanted) return false;
+    if (count == 0) return true;
+    size_t taken = static_cast<size_t>(std::min<uint64_t>(wanted - bytes_.size(), count));
+    bytes_.insert(bytes_.end(), data, data + taken);
+    data += taken;
+    count -= taken;
+  }
+}
 
 bool PeLayout::lastSectionEndsLast() const {
   for (const PeSection& section : sections)
@@ -73,13 +161,10 @@ bool PeLayout::lastSectionEndsLast() const {
 }
 
 PeLayout readPeLayout(const std::vector<uint8_t>& image, const fs::path& file) {
-  if (!inImage(image, 0, 64) || image[0] != 'M' || image[1] != 'Z')
-    throw ToolError{file, "not a PE image: no MZ header"};
   PeLayout layout;
-  layout.peOffset = readLe(image, kPeSignatureOffsetField, 4);
+  layout.peOffset = peSignatureOffset(image, file);
   uint64_t pe = layout.peOffset;
-  if (!inImage(image, pe, 24) || readLe(image, pe, 4) != 0x00004550)
-    throw ToolError{file, "not a PE image: no \"PE\\0\\0\" signature at offset " + std::to_string(pe)};
+  layout.target = targetAt(image, pe);
   uint32_t sectionCount = readLe(image, pe + kSectionCountField, 2);
   uint32_t optionalHeaderSize = readLe(image, pe + kOptionalHeaderSizeField, 2);
   layout.symbolTablePointer = readLe(image, pe + kSymbolTablePointerField, 4);
@@ -99,6 +184,10 @@ PeLayout readPeLayout(const std::vector<uint8_t>& image, const fs::path& file) {
 
 PreparedStub prepareStub(std::vector<uint8_t> image, const fs::path& file) {
   PeLayout layout = readPeLayout(image, file);
+  std::optional<PeWidth> width = layout.target.width();
+  if (!width)
+    throw ToolError{file, "the stub is built as " + describe(layout.target) + ", which is neither launcher: " +
+                              describe(PeWidth::bits32) + " or " + describe(PeWidth::bits64)};
   uint64_t start = layout.payloadStart();
   if (!layout.lastSectionEndsLast())
     throw ToolError{file, "the last section header (raw data ending at " + std::to_string(start) +
@@ -115,6 +204,7 @@ PreparedStub prepareStub(std::vector<uint8_t> image, const fs::path& file) {
                               " bytes follows its last section), and the payload must follow the last section: "
                               "build from the unsigned stub and sign the setup file"};
   PreparedStub stub;
+  stub.width = *width;
   if (start < image.size()) {
     std::optional<uint64_t> coffTables = trailingCoffTablesLength(layout, image);
     if (!coffTables)

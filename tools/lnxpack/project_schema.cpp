@@ -113,12 +113,17 @@ Json projectSchema() {
                             {"source", {{"type", "string"}, {"description", "relative to the project file"}}}},
                            Json::array({"name", "source"}));
   Json runtime = strictObject(
-      {{"directory", {{"type", "string"}, {"description", "the runtime directory, packed as jre.tar.gz"}}},
+      {{"directory",
+        {{"type", "string"},
+         {"description", "the runtime directory, packed as jre.tar.gz; its jvm.dll must be of the stub's width"}}},
        {"packed", {{"type", "boolean"}, {"default", false}, {"description", "its jars are Pack200 files (153)"}}}},
       Json::array({"directory"}));
   Json properties = {
       {"$schema", {{"type", "string"}, {"description", "this schema, for editors; lnxpack ignores it"}}},
-      {"stub", {{"type", "string"}, {"description", "the launcher stub, relative to the project file; --stub overrides it"}}},
+      {"stub",
+       {{"type", "string"},
+        {"description", "the launcher stub, 32-bit lnxlauncher.exe or 64-bit lnxlauncher64.exe, relative to the "
+                        "project file; --stub overrides it"}}},
       {"checksum", {{"type", "boolean"}, {"default", true}, {"description", "store the CRC-32 of the covered range"}}},
       {"rawIds", {{"type", "boolean"}, {"default", false}, {"description", "store ids the launcher's catalogue does not hold"}}},
       {"defaults", {{"type", "boolean"}, {"default", true}, {"description", "start from the default configuration and English messages"}}},

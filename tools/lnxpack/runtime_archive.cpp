@@ -8,7 +8,9 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "lnxpack/tool_error.h"
 #include "log/log.h"
@@ -118,7 +120,8 @@ private:
   GzipWriter& gzip_;
 };
 
-void addFile(TarWriter& tar, const fs::path& file, const std::string& name) {
+// Copies the file into the archive; its first bytes also into header, when given.
+void addFile(TarWriter& tar, const fs::path& file, const std::string& name, PeTargetPrefix* header) {
   std::ifstream in(file, std::ios::binary);
   std::error_code error;
   uint64_t size = fs::file_size(file, error);
@@ -130,6 +133,7 @@ void addFile(TarWriter& tar, const fs::path& file, const std::string& name) {
     in.read(chunk.data(), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), size - copied)));
     if (in.gcount() <= 0) throw ToolError{file, "the file changed while it was packed"};
     tar.data(chunk.data(), static_cast<size_t>(in.gcount()));
+    if (header) header->add(reinterpret_cast<const uint8_t*>(chunk.data()), static_cast<size_t>(in.gcount()));
     copied += static_cast<uint64_t>(in.gcount());
   }
   tar.pad(size);
@@ -180,23 +184,42 @@ private:
   bool ended_ = false;
 };
 
+// Counts what the reader unpacks, keeping only the first bytes of each jvm.dll.
 class CountingTarget : public TarTarget {
 public:
   explicit CountingTarget(RuntimeArchiveCheck& check) : check_(check) {}
   void createDirectory(const std::string&) override { ++check_.directories; }
-  std::unique_ptr<TarFileWriter> createFile(const std::string&) override {
+  std::unique_ptr<TarFileWriter> createFile(const std::string& name) override {
     ++check_.files;
-    return std::make_unique<Discard>();
+    if (!isJvmLibraryName(name)) return std::make_unique<Discard>(nullptr);
+    headers_.push_back({name, std::make_unique<PeTargetPrefix>()});
+    return std::make_unique<Discard>(headers_.back().second.get());
   }
   void setProgress(int) override {}
   uint32_t tickCount() override { return 0; }
+  // The jvm.dll files met so far, as far as they were unpacked.
+  std::vector<JvmLibrary> jvmLibraries() const {
+    std::vector<JvmLibrary> libraries;
+    for (const auto& [name, header] : headers_)
+      libraries.push_back(readJvmLibrary(name, *header));
+    return libraries;
+  }
 
 private:
-  struct Discard : TarFileWriter {
-    size_t write(const char*, size_t count) override { return count; }
+  class Discard : public TarFileWriter {
+  public:
+    explicit Discard(PeTargetPrefix* header) : header_(header) {}
+    size_t write(const char* data, size_t count) override {
+      if (header_) header_->add(reinterpret_cast<const uint8_t*>(data), count);
+      return count;
+    }
     bool failed() override { return false; }
+
+  private:
+    PeTargetPrefix* header_;
   };
   RuntimeArchiveCheck& check_;
+  std::vector<std::pair<std::string, std::unique_ptr<PeTargetPrefix>>> headers_;
 };
 
 std::wstring* firstProblem = nullptr; // the log sink of the check below
@@ -219,6 +242,7 @@ RuntimeArchiveCheck checkRuntimeArchive(const std::vector<uint8_t>& gzip) {
   firstProblem = nullptr;
   check.tarBytes = static_cast<uint64_t>(input.position());
   check.problem.assign(problem.begin(), problem.end()); // the reader's texts are ASCII
+  check.jvmLibraries = target.jvmLibraries();
   return check;
 }
 
@@ -239,8 +263,12 @@ RuntimeArchive packRuntimeDirectory(const fs::path& directory) {
   for (const auto& [name, path] : paths) {
     if (fs::is_directory(path)) {
       tar.entry(name + "/", '5', 0);
+    } else if (fs::is_regular_file(path) && isJvmLibraryName(name)) {
+      PeTargetPrefix header;
+      addFile(tar, path, name, &header);
+      archive.jvmLibraries.push_back(readJvmLibrary(name, header));
     } else if (fs::is_regular_file(path)) {
-      addFile(tar, path, name);
+      addFile(tar, path, name, nullptr);
     } else {
       continue; // sockets, devices and dangling links have no place in a runtime
     }
