@@ -5,8 +5,13 @@
 
 #define JNIEXPORT __declspec(dllexport)
 #define JNIIMPORT __declspec(dllimport)
-/* Ignored by the x64 compiler, where there is one calling convention. */
+/* 64-bit Windows has one calling convention; the x64 compiler would only ignore (and warn
+   of) __stdcall there. */
+#if defined(_WIN64)
+#define JNICALL
+#else
 #define JNICALL __stdcall
+#endif
 
 /* long is 32 bits on Windows in both widths (LLP64). */
 typedef long jint;

@@ -184,6 +184,16 @@ std::string decoratedExportName(std::string_view classPath, std::string_view met
   return "_" + undecoratedName(classPath, method) + "@" + std::to_string(argumentBytes);
 }
 
+std::string exportNameFor(size_t pointerBytes, std::string_view classPath, std::string_view method,
+                          int argumentBytes) {
+  return pointerBytes == 8 ? undecoratedName(classPath, method)
+                           : decoratedExportName(classPath, method, argumentBytes);
+}
+
+std::string nativeExportName(std::string_view classPath, std::string_view method, int argumentBytes) {
+  return exportNameFor(sizeof(void*), classPath, method, argumentBytes);
+}
+
 std::optional<int> argumentBytesOfDescriptor(std::string_view descriptor) {
   if (descriptor.empty() || descriptor[0] != '(') return std::nullopt;
   int bytes = 8;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "natives/data_block.h"
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "win32/unique_handle.h"
@@ -28,8 +29,8 @@ constexpr DWORD kRetryPauseMilliseconds = 500;
 constexpr DWORD kFirstPipeWaitMilliseconds = 300000;
 constexpr DWORD kRetryPipeWaitMilliseconds = 1000;
 
-HANDLE handleOf(jlong value) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)); }
-jlong handleValue(HANDLE handle) { return static_cast<jlong>(reinterpret_cast<intptr_t>(handle)); }
+HANDLE handleOf(jlong value) { return handleFromJava<HANDLE>(value); }
+jlong handleValue(HANDLE handle) { return javaHandleValue(handle); }
 
 size_t readPipe(HANDLE pipe, uint8_t* buffer, size_t capacity) {
   DWORD arrived = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "natives/file_dialog_rules.h"
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "win32/com_pointer.h"
@@ -207,7 +208,7 @@ jobjectArray JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaFi
   if (std::optional<std::wstring> fileName = javaStringToWide(env, initialFileName))
     dialog.get()->SetFileName(fileName->c_str());
 
-  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(parentWindow)));
+  HWND parent = handleFromJava<HWND>(parentWindow);
   if (FAILED(dialog.get()->Show(parent))) return nullptr;
   if (checkBoxes && checkBoxStates) storeCheckBoxStates(env, checkBoxStates, checkBoxes.get(), layout);
   ComPointer<IShellItemArray> items = chosenItems(dialog.get(), save);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "natives/handle_table.h"
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "text/codepage.h"
@@ -155,7 +156,7 @@ jboolean JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle
   // Duplicating with DUPLICATE_CLOSE_SOURCE closes the handle; the duplicate goes too.
   HANDLE duplicated = nullptr;
   NTSTATUS status = duplicateObject(GetCurrentProcess(),
-                                    reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(handle))),
+                                    lnx::handleFromJava<HANDLE>(handle),
                                     GetCurrentProcess(), &duplicated, 0, 0, DUPLICATE_CLOSE_SOURCE);
   lnx::KernelHandle duplicate(duplicated);
   return status >= 0;
@@ -176,7 +177,9 @@ jstring JNICALL Java_com_lanternix_runtime_installer_platform_win32_Win32Handle_
   // A name longer than a counted string can hold is no object name.
   size_t nameBytes = name->size() * sizeof(wchar_t);
   UNICODE_STRING countedName{static_cast<USHORT>(nameBytes), static_cast<USHORT>(nameBytes), &(*name)[0]};
-  OBJECT_ATTRIBUTES attributes{sizeof(OBJECT_ATTRIBUTES), nullptr, &countedName, 0, nullptr, nullptr};
+  // Field by field: the 64-bit layout has padding that positional initialisation would fill.
+  OBJECT_ATTRIBUTES attributes{};
+  InitializeObjectAttributes(&attributes, &countedName, 0, nullptr, nullptr);
   HANDLE opened = nullptr;
   NTSTATUS status = nameBytes <= lnx::kCountedStringLimitBytes ? openLink(&opened, GENERIC_READ, &attributes)
                                                                : lnx::kObjectNameInvalid;

@@ -6,24 +6,26 @@ namespace lnx {
 
 namespace {
 
-constexpr size_t kCountBytes = 4;
-constexpr size_t kEntryBytes = 16;
-
-uint32_t littleEndian32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+uint64_t littleEndian(const uint8_t* bytes, size_t count) {
+  uint64_t value = 0;
+  for (size_t index = count; index-- > 0;) value = value << 8 | bytes[index];
+  return value;
 }
 
 } // namespace
 
-std::vector<SystemHandleEntry> systemHandleEntries(const uint8_t* data, size_t size) {
+std::vector<SystemHandleEntry> systemHandleEntries(const uint8_t* data, size_t size, size_t pointerBytes) {
+  // The count is a ULONG; the entries are aligned to the pointer width.
+  const size_t firstEntry = pointerBytes;
+  const size_t entryBytes = pointerBytes == 8 ? 24 : 16;
   std::vector<SystemHandleEntry> entries;
-  if (size < kCountBytes) return entries;
-  size_t count = std::min<size_t>(littleEndian32(data), (size - kCountBytes) / kEntryBytes);
+  if (size < firstEntry) return entries;
+  size_t count = std::min<size_t>(littleEndian(data, 4), (size - firstEntry) / entryBytes);
   for (size_t index = 0; index < count; ++index) {
-    const uint8_t* entry = data + kCountBytes + index * kEntryBytes;
-    entries.push_back({littleEndian32(entry), entry[4], entry[5], static_cast<uint16_t>(entry[6] | entry[7] << 8),
-                       littleEndian32(entry + 8), littleEndian32(entry + 12)});
+    const uint8_t* entry = data + firstEntry + index * entryBytes;
+    entries.push_back({static_cast<uint32_t>(littleEndian(entry, 4)), entry[4], entry[5],
+                       static_cast<uint16_t>(littleEndian(entry + 6, 2)), littleEndian(entry + 8, pointerBytes),
+                       static_cast<uint32_t>(littleEndian(entry + 8 + pointerBytes, 4))});
   }
   return entries;
 }

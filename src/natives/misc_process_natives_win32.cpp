@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/running_processes.h"
@@ -102,8 +103,7 @@ LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_termi
 
 jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_Misc_getPidFromHandle0(JNIEnv*, jclass,
                                                                                         jlong processHandle) try {
-  // The long holds a 32-bit handle value: only its low 32 bits count.
-  auto process = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(processHandle)));
+  auto process = lnx::handleFromJava<HANDLE>(processHandle);
   return static_cast<jint>(GetProcessId(process));
 } LNX_NATIVE_FAILS_WITH(0)
 LNX_EXPORT_NATIVE(Java_com_lanternix_runtime_installer_platform_win32_Misc_getPidFromHandle0, 16);

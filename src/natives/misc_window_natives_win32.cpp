@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "win32/top_level_windows.h"
@@ -16,10 +17,7 @@ namespace {
 
 constexpr UINT kBroadcastTimeoutMillis = 5000;
 
-// The long holds a 32-bit window handle value: only its low 32 bits count.
-HWND windowFromJava(jlong handle) {
-  return reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(handle)));
-}
+HWND windowFromJava(jlong handle) { return handleFromJava<HWND>(handle); }
 
 // Visible top-level windows of the process that no other window owns, in enumeration order.
 std::vector<HWND> unownedVisibleWindows(DWORD processId) {
@@ -38,8 +36,7 @@ jobject newWindowInfo(JNIEnv* env, jclass infoClass, jmethodID constructor, HWND
   if (title.empty() || className.empty() || style == 0) return nullptr;
   jstring classText = newJavaString(env, className);
   jstring titleText = newJavaString(env, title);
-  // The handle goes out sign-extended, as Java holds handle values.
-  jobject info = checked(env, env->NewObject(infoClass, constructor, static_cast<jlong>(reinterpret_cast<intptr_t>(window)),
+  jobject info = checked(env, env->NewObject(infoClass, constructor, javaHandleValue(window),
                                              static_cast<jint>(style), classText, titleText));
   env->DeleteLocalRef(classText);
   env->DeleteLocalRef(titleText);

@@ -20,7 +20,7 @@ bool registerClass(JNIEnv* env, const NativeClassEntry& entry, NativeFunctionLoo
   }
   std::vector<JNINativeMethod> records;
   for (const NativeMethodEntry& method : entry.methods) {
-    void* function = lookup(context, decoratedExportName(entry.classPath, method.name, method.argumentBytes));
+    void* function = lookup(context, nativeExportName(entry.classPath, method.name, method.argumentBytes));
     if (!function) {
       report((L"did not find " + wide(undecoratedName(entry.classPath, method.name))).c_str(), 0);
       env->DeleteLocalRef(javaClass);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "natives/java_handle.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
 #include "natives/task_dialog_rules.h"
@@ -59,7 +60,7 @@ jint JNICALL Java_com_lanternix_runtime_installer_platform_win32_VistaTaskDialog
   using namespace lnx;
   TaskDialogIndirectFunction show = taskDialogIndirect();
   if (!show) return 0;
-  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(parentWindow)));
+  HWND parent = handleFromJava<HWND>(parentWindow);
   std::optional<std::wstring> title = javaStringToWide(env, windowTitle);
   std::optional<std::wstring> instruction = javaStringToWide(env, mainInstruction);
   std::optional<std::wstring> text = javaStringToWide(env, content);

@@ -75,8 +75,10 @@ enum : int {
   mainMethodMissing = 1011,
   notPowerUser = 1015,
   noRuntimeFound = 1016,
-  variableNamesNoRuntime = 1017,
-  runtimeDamaged = 1019,
+  variableNamesNoRuntime = 1017,   // a 32-bit runtime
+  variableNamesNoRuntime64 = 1018, // a 64-bit runtime
+  runtimeDamaged = 1019,           // install a 32-bit runtime
+  runtimeDamaged64 = 1020,         // install a 64-bit runtime
   downloadNotice = 20001,
   winInetMissing = 20002,
   downloadFailed = 20003,

@@ -5,10 +5,10 @@
 
 namespace lnx {
 
-std::wstring runtimeChoiceExplanation(const std::wstring& message, const std::wstring& minimumLabel,
+std::wstring runtimeChoiceExplanation(const std::wstring& message, const char* bitsText, const std::wstring& minimumLabel,
                                       const std::string& minimum, const std::wstring& maximumLabel,
                                       const std::string& maximum) {
-  std::wstring text = formatText(message.c_str(), {FormatArg("32")});
+  std::wstring text = formatText(message.c_str(), {FormatArg(bitsText)});
   std::wstring bounds;
   if (!minimum.empty()) bounds += L" (" + minimumLabel + L" " + narrowToWide(minimum);
   if (!maximum.empty()) bounds += (bounds.empty() ? L" (" : L", ") + maximumLabel + L" " + narrowToWide(maximum);

@@ -6,9 +6,9 @@
 
 namespace lnx {
 
-// The message ("%S" becomes "32"), then " (" minimum label + " " + minimum, ", " (or " (")
-// maximum label + " " + maximum, and ")" when anything was appended.
-std::wstring runtimeChoiceExplanation(const std::wstring& message, const std::wstring& minimumLabel,
+// The message ("%S" becomes the launcher's width, "32" or "64"), then " (" minimum label + " "
+// + minimum, ", " (or " (") maximum label + " " + maximum, and ")" when anything was appended.
+std::wstring runtimeChoiceExplanation(const std::wstring& message, const char* bitsText, const std::wstring& minimumLabel,
                                       const std::string& minimum, const std::wstring& maximumLabel,
                                       const std::string& maximum);
 

@@ -6,6 +6,7 @@
 
 #include "base/dialog_window.h"
 #include "base/launcher_state.h"
+#include "base/launcher_width.h"
 #include "base/resource_ids.h"
 #include "base/startup_markers.h"
 #include "log/error_report.h"
@@ -40,6 +41,7 @@ void initialiseChoiceDialog(HWND dialog) {
   SetWindowTextW(dialog, getMessage(message::wizardCaption).c_str());
   std::wstring explanation = runtimeChoiceExplanation(
       getMessage(downloadOffered ? message::noRuntimeDownloadOrLocate : message::noRuntimeLocate),
+      kLauncherWidth.bitsText,
       getMessage(message::minimumVersionLabel), getConfigCopy(config::minJavaVersion),
       getMessage(message::maximumVersionLabel), getConfigCopy(config::maxJavaVersion));
   SetDlgItemTextW(dialog, LNX_CONTROL_NOTICE, explanation.c_str());

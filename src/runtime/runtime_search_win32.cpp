@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/launcher_state.h"
+#include "base/launcher_width.h"
 #include "fs/path_names.h"
 #include "jvm/variables.h"
 #include "log/error_report.h"
@@ -191,9 +192,9 @@ JvmLibrary searchJvm(JreLocation& location) {
 
 void reportFailure(const JreLocation& location) {
   switch (location.origin) {
-  case OriginSearchPath: showErrorMessage(message::noRuntimeFound, L"32"); break;
-  case OriginDirectory: showErrorMessageNarrow(message::runtimeDamaged, location.locationText.c_str()); break;
-  case OriginEnvironment: showErrorMessageNarrow(message::variableNamesNoRuntime, location.locationText.c_str()); break;
+  case OriginSearchPath: showErrorMessageNarrow(message::noRuntimeFound, kLauncherWidth.bitsText); break;
+  case OriginDirectory: showErrorMessageNarrow(kLauncherWidth.damagedRuntimeMessage, location.locationText.c_str()); break;
+  case OriginEnvironment: showErrorMessageNarrow(kLauncherWidth.variableMessage, location.locationText.c_str()); break;
   default: showErrorMessage(message::jvmNotStarted, nullptr); break;
   }
 }
@@ -213,7 +214,7 @@ bool LoadDLL(bool reportErrors, const std::string* location, bool locationIsJava
                                       : checkJreDirectory(found.javaExe, found.version, *location, bounds, true);
     if (!accepted) {
       logError(L"Provided JVM unusable");
-      if (reportErrors) showErrorMessage(message::noRuntimeFound, L"32");
+      if (reportErrors) showErrorMessageNarrow(message::noRuntimeFound, kLauncherWidth.bitsText);
       return false;
     }
     found.origin = OriginDirectory;
@@ -223,7 +224,7 @@ bool LoadDLL(bool reportErrors, const std::string* location, bool locationIsJava
     searchJvm(found);
     if (found.origin == OriginNone) {
       logError(L"No JVM found");
-      if (reportErrors) showErrorMessage(message::noRuntimeFound, L"32");
+      if (reportErrors) showErrorMessageNarrow(message::noRuntimeFound, kLauncherWidth.bitsText);
       return false;
     }
   }

@@ -16,9 +16,13 @@
   runtimes         RuntimeMaker (runtimes.py): make(directory, version, ...) lays out a
                    Java runtime from the built stand-ins; skipped when they are not built
 
+  launcher_bits    32 or 64: the width of the launcher under test, read from its PE header
+
 Artifact paths come from LNX_LAUNCHER, LNX_PACK, LNX_DIALOGPROBE, LNX_LANGPROBE,
-LNX_MSGBOXDEMO and LNX_HOLDER (set by ctest), else from the default build folders; the stand-in runtime
-from LNX_STANDIN_DIR (its 32-bit programs) and LNX_STANDIN_JVM64 (the 64-bit jvm.dll).
+LNX_MSGBOXDEMO and LNX_HOLDER (set by ctest), else from the Windows build folder whose Wine
+world runs the tests (build/win32 outside one); the stand-in runtime from LNX_STANDIN_DIR
+(its programs, of the launcher's width) and LNX_STANDIN_JVM_OTHER_WIDTH (a jvm.dll of the
+other width).
 """
 
 import json
@@ -30,13 +34,17 @@ import shutil
 import pytest
 
 from dialogs import DialogProbe
+from pe_images import image_bits
 from runtimes import RuntimeMaker
 from winenv import WineWorld
 
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
-WIN32_BUILD = REPOSITORY / "build" / "win32"
+# The world lives in the build folder of the programs it runs (build/win32/wine, build/win64/wine).
+WIN32_BUILD = (pathlib.Path(os.environ["LNX_WINE_WORLD"]).parent if os.environ.get("LNX_WINE_WORLD")
+               else REPOSITORY / "build" / "win32")
 DEFAULT_ARTIFACTS = {
-    "LNX_LAUNCHER": WIN32_BUILD / "src" / "lnxlauncher.exe",
+    "LNX_LAUNCHER": next((path for path in (WIN32_BUILD / "src" / "lnxlauncher64.exe",)
+                          if path.is_file()), WIN32_BUILD / "src" / "lnxlauncher.exe"),
     "LNX_PACK": REPOSITORY / "build" / "host" / "tools" / "lnxpack" / "lnxpack",
     "LNX_DIALOGPROBE": WIN32_BUILD / "testsupport" / "dialogprobe.exe",
     "LNX_LANGPROBE": WIN32_BUILD / "testsupport" / "langprobe.exe",
@@ -69,6 +77,11 @@ def wine(_wine_world):
 @pytest.fixture
 def launcher() -> pathlib.Path:
     return _artifact("LNX_LAUNCHER")
+
+
+@pytest.fixture
+def launcher_bits(launcher) -> int:
+    return image_bits(launcher)
 
 
 @pytest.fixture
@@ -166,7 +179,7 @@ def clean_temp(windows_temp_dir) -> pathlib.Path:
 
 DEFAULT_STANDINS = {
     "LNX_STANDIN_DIR": WIN32_BUILD / "testsupport" / "standin",
-    "LNX_STANDIN_JVM64": WIN32_BUILD / "testsupport" / "jvm64" / "jvm.dll",
+    "LNX_STANDIN_JVM_OTHER_WIDTH": WIN32_BUILD / "testsupport" / "jvm_other_width" / "jvm.dll",
 }
 
 
@@ -176,7 +189,7 @@ def _standin_path(variable: str) -> pathlib.Path:
 
 @pytest.fixture
 def runtimes() -> RuntimeMaker:
-    maker = RuntimeMaker(_standin_path("LNX_STANDIN_DIR"), _standin_path("LNX_STANDIN_JVM64"))
+    maker = RuntimeMaker(_standin_path("LNX_STANDIN_DIR"), _standin_path("LNX_STANDIN_JVM_OTHER_WIDTH"))
     missing = maker.missing()
     if missing:
         pytest.skip(f"the stand-in runtime is not built: {', '.join(map(str, missing))}")

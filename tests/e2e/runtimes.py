@@ -93,30 +93,32 @@ def set_java_behaviour(runtime: Runtime, behaviour: Optional[Mapping[str, int]])
 
 @dataclass(frozen=True)
 class RuntimeMaker:
-    """The built stand-ins: the folder of the 32-bit programs and the 64-bit jvm.dll."""
+    """The built stand-ins: the folder of the programs of the launcher's width and the
+    jvm.dll of the other width (one that can never load into the launcher)."""
     standin_dir: pathlib.Path
-    jvm64: pathlib.Path
+    other_width_jvm: pathlib.Path
 
     def missing(self) -> List[pathlib.Path]:
-        wanted = [self.standin_dir / name for name in STANDIN_PROGRAMS] + [self.jvm64]
+        wanted = [self.standin_dir / name for name in STANDIN_PROGRAMS] + [self.other_width_jvm]
         return [path for path in wanted if not path.is_file()]
 
     def make(self, directory, version: str, *, jdk: bool = False, embedded_jre: bool = False,
-             javaw: bool = True, vm_dirs: Sequence[str] = ("server",), vm64_dirs: Sequence[str] = (),
+             javaw: bool = True, vm_dirs: Sequence[str] = ("server",), other_width_vm_dirs: Sequence[str] = (),
              embedded_vm_dirs: Sequence[str] = ("server",), openjdk_style: bool = False,
              java_behaviour: Optional[Mapping[str, int]] = None,
              packed_jars: Optional[Mapping[str, bytes]] = None,
              tools_jar: Optional[bool] = None) -> Runtime:
         """Lays out a runtime of `version` in directory (created) and returns it.
 
-        vm_dirs and vm64_dirs name the folders of HOME\\bin that get the 32-bit and the
-        64-bit jvm.dll; embedded_vm_dirs those of HOME\\jre\\bin. packed_jars maps jar
+        vm_dirs and other_width_vm_dirs name the folders of HOME\\bin that get the jvm.dll of
+        the launcher's width and that of the other width; embedded_vm_dirs those of
+        HOME\\jre\\bin. packed_jars maps jar
         paths relative to HOME ("lib/rt.jar", "jre/lib/ext/x.jar") to their bytes, written
         packed as <path>.pack. tools_jar defaults to whether the runtime is a JDK."""
-        if set(vm_dirs) & set(vm64_dirs):
-            raise ValueError(f"a VM folder cannot hold both jvm.dll images: {vm_dirs} {vm64_dirs}")
+        if set(vm_dirs) & set(other_width_vm_dirs):
+            raise ValueError(f"a VM folder cannot hold both jvm.dll images: {vm_dirs} {other_width_vm_dirs}")
         home = pathlib.Path(directory)
-        bin_dirs = [self._make_bin(home, javaw, vm_dirs, vm64_dirs)]
+        bin_dirs = [self._make_bin(home, javaw, vm_dirs, other_width_vm_dirs)]
         if embedded_jre:
             bin_dirs.append(self._make_bin(home / "jre", javaw, embedded_vm_dirs, ()))
         with_tools_jar = jdk if tools_jar is None else tools_jar
@@ -133,7 +135,7 @@ class RuntimeMaker:
         return runtime
 
     def _make_bin(self, home: pathlib.Path, javaw: bool, vm_dirs: Sequence[str],
-                  vm64_dirs: Sequence[str]) -> pathlib.Path:
+                  other_width_vm_dirs: Sequence[str]) -> pathlib.Path:
         bin_dir = home / "bin"
         bin_dir.mkdir(parents=True, exist_ok=True)
         (home / "lib").mkdir(exist_ok=True)
@@ -141,7 +143,7 @@ class RuntimeMaker:
         for program in programs:
             shutil.copyfile(self.standin_dir / program, bin_dir / program)
         for vm_dir, image in [(name, self.standin_dir / "jvm.dll") for name in vm_dirs] + \
-                             [(name, self.jvm64) for name in vm64_dirs]:
+                             [(name, self.other_width_jvm) for name in other_width_vm_dirs]:
             (bin_dir / vm_dir).mkdir(exist_ok=True)
             shutil.copyfile(image, bin_dir / vm_dir / "jvm.dll")
         return bin_dir

@@ -98,11 +98,18 @@ class TestBundledRuntime:
         assert (lib / "rt.jar").read_bytes() == minimal_jar("java/lang/Object.class")
         assert not (lib / "rt.jar.pack").exists()
 
-    def test_a_64_bit_bundle_falls_back_to_the_installed_runtime(self, wine, runtimes, launcher, lnxpack,
-                                                                 tmp_setup_dir, clean_temp):
-        bundled = runtimes.make(tmp_setup_dir / "bundle64", "1.8.0_201", vm_dirs=(), vm64_dirs=("server",))
+    def test_a_bundle_of_the_other_width_falls_back_to_the_installed_runtime(self, wine, runtimes, launcher,
+                                                                             lnxpack, tmp_setup_dir, clean_temp):
+        bundled = runtimes.make(tmp_setup_dir / "bundle_other", "1.8.0_201", vm_dirs=(),
+                                other_width_vm_dirs=("server",))
         installed = runtimes.make(tmp_setup_dir / "installed", "1.8.0_201")
-        setup = bundle(lnxpack, launcher, tmp_setup_dir, bundled.home, {"searchSequence": "EJAVA_HOME;"})
+        # lnxpack refuses to bundle it; an archive made by hand still reaches the launcher.
+        archive = io.BytesIO()
+        with tarfile.open(fileobj=archive, mode="w:gz", format=tarfile.GNU_FORMAT) as tar:
+            tar.add(bundled.home, arcname=".")
+        files = {**default_files(), "jre.tar.gz": archive.getvalue()}
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir,
+                            {"config": {**SEARCH_NOTHING, "searchSequence": "EJAVA_HOME;"}}, files=files)
         result = wine.run(setup, "-q", env={**NO_JAVA, "JAVA_HOME": wine.windows_path(installed.home)}, timeout=60)
 
         assert result.returncode == 0, result.stderr

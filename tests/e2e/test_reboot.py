@@ -30,7 +30,7 @@ def world_environment(directory: pathlib.Path):
 @pytest.fixture(scope="module")
 def spare_world():
     directory = pathlib.Path(os.environ["LNX_WINE_WORLD"] + "-spare")
-    subprocess.run([str(WINE_ENV), "setup", str(directory)], env={**os.environ, "LNX_WINE_LOCALES": "en_US.UTF-8"},
+    subprocess.run([str(WINE_ENV), "setup", str(directory), os.environ["WINEARCH"]], env={**os.environ, "LNX_WINE_LOCALES": "en_US.UTF-8"},
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    check=True, timeout=180)
     world = WineWorld(world_environment(directory))

@@ -7,14 +7,20 @@ import subprocess
 
 import pytest
 
-WINDRES = "i686-w64-mingw32-windres"
+from pe_images import read_pe_image
+
+WINDRES = {32: "i686-w64-mingw32-windres", 64: "x86_64-w64-mingw32-windres"}
+# A program's manifest names its own architecture: Windows refuses to start a 64-bit program
+# whose manifest says "x86" (a side-by-side error, which Wine does not show).
+MANIFEST_ARCHITECTURE = {32: "x86", 64: "amd64"}
 
 
 @pytest.fixture
-def resources(launcher):
-    if not shutil.which(WINDRES):
-        pytest.skip(f"{WINDRES} is not installed")
-    return subprocess.run([WINDRES, "-i", str(launcher), "-O", "rc"], check=True, capture_output=True,
+def resources(launcher, launcher_bits):
+    windres = WINDRES[launcher_bits]
+    if not shutil.which(windres):
+        pytest.skip(f"{windres} is not installed")
+    return subprocess.run([windres, "-i", str(launcher), "-O", "rc"], check=True, capture_output=True,
                           text=True).stdout
 
 
@@ -67,13 +73,28 @@ def test_icon_1001_has_the_usual_sizes(resources):
     assert sorted(int(width, 8) or 256 for width, _ in sizes) == [16, 24, 32, 48, 256]
 
 
-def test_manifest_asks_for_common_controls_6_as_invoker_on_vista_to_11(resources):
+def test_manifest_asks_for_common_controls_6_as_invoker_on_vista_to_11(resources, launcher_bits):
     manifest = re.search(r"^1 24 /\* RT_MANIFEST \*/\nBEGIN\n(.*?)^END$", resources, re.M | re.S)
     assert manifest
     text = "".join(re.findall(r'^\s*"(.*)"\s*$', manifest.group(1), re.M)).replace('""', '"').replace("\\n", "\n")
     assert re.search(r'name="Microsoft\.Windows\.Common-Controls" version="6\.0\.0\.0"', text)
+    architecture = MANIFEST_ARCHITECTURE[launcher_bits]
+    assert re.findall(r'processorArchitecture="([^"]*)"', text) == [architecture, architecture], \
+        "the launcher's own identity and the common controls it depends on"
     assert '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' in text
     assert re.findall(r'supportedOS Id="\{([0-9a-f-]+)\}"', text) == [
         "e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
         "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
         "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]
+
+
+def test_the_natives_are_exported_under_the_names_of_the_launchers_width(launcher, launcher_bits):
+    """32-bit Windows decorates stdcall names ("_Java_..._close0@12"), 64-bit Windows does not:
+    the VM's registration looks for exactly these."""
+    exports = read_pe_image(launcher).exports
+    natives = [name for name in exports if "Java_" in name]
+    form = {32: r"_Java_com_lanternix_runtime_installer_platform_win32_[A-Za-z0-9]+_[A-Za-z0-9]+@\d+",
+            64: r"Java_com_lanternix_runtime_installer_platform_win32_[A-Za-z0-9]+_[A-Za-z0-9]+"}[launcher_bits]
+    assert len(natives) == len(set(natives)) == 79
+    assert [name for name in natives if not re.fullmatch(form, name)] == []
+    assert sorted(set(exports) - set(natives)) == ["registerNatives"], "the natives and the walk that binds them"

@@ -14,7 +14,7 @@ from test_progress_dialog import clear_markers, markers
 LOCATE, DOWNLOAD, CANCEL = 1005, 1004, 2
 FILE_NAME_FIELD = 1148
 NOT_FOUND = ("The lanternix wizard could not find a Java(TM) Runtime Environment on your system. Please locate a "
-             "suitable 32-bit JRE. (minimum version: 1.7, maximum version: 1.8)")
+             "suitable {bits}-bit JRE. (minimum version: 1.7, maximum version: 1.8)")
 DOWNLOAD_FAILED = ("Error downloading the Java(TM) Runtime Environment.\n"
                    "Please check your internet connection and start setup again.")
 
@@ -53,7 +53,7 @@ def runtime_archive(runtimes, directory):
 
 class TestChoiceDialog:
     def test_texts_without_download_and_cancel_ends_with_1(self, wine, dialogs, launcher, lnxpack, tmp_setup_dir,
-                                                          clean_temp):
+                                                          clean_temp, launcher_bits):
         clear_markers(wine)
         setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir)
         with wine.start(setup, env=NO_JAVA) as run:
@@ -61,7 +61,7 @@ class TestChoiceDialog:
             result = run.wait(timeout=30)
 
         assert choice.owner_class == PROGRESS_DIALOG_CLASS
-        assert choice.item(1003).text == NOT_FOUND
+        assert choice.item(1003).text == NOT_FOUND.format(bits=launcher_bits)
         assert choice.item(DOWNLOAD).visible is False, "no download location, no Download button"
         assert [choice.item(LOCATE).text, choice.item(CANCEL).text] == ["Locate", "Cancel"]
         assert result.returncode == 1
@@ -69,6 +69,7 @@ class TestChoiceDialog:
         assert leftovers(clean_temp) == []
 
     def test_locate_refuses_a_too_old_runtime_and_takes_a_good_one(self, wine, dialogs, runtimes, launcher, lnxpack,
+                                                                  launcher_bits,
                                                                   tmp_setup_dir, clean_temp,
                                                                   located_runtimes_forgotten):
         old = runtimes.make(tmp_setup_dir / "old", "1.6.0_45")
@@ -87,7 +88,8 @@ class TestChoiceDialog:
             result = run.wait(timeout=60)
 
         assert file_dialog.caption == 'Please choose the file "java.exe" of the JRE'
-        assert refusal.message.startswith("No JVM could be found on your system.")
+        assert refusal.message.startswith("No JVM could be found on your system.\nPlease define MORVA_JAVA_HOME to "
+                                          f"point to an installed {launcher_bits}-bit JDK or JRE or download a JRE.")
         assert result.returncode == 0, result.stderr
         report = good.home / "bin" / "server" / "jvm-report.json"
         assert report.is_file()
@@ -101,6 +103,25 @@ class TestChoiceDialog:
 
 
 class TestDownload:
+    def test_locating_a_runtime_of_the_other_width_names_the_launchers_width(
+            self, wine, dialogs, runtimes, launcher, lnxpack, launcher_bits, tmp_setup_dir, clean_temp,
+            located_runtimes_forgotten):
+        other = runtimes.make(tmp_setup_dir / "other", "1.8.0_201", vm_dirs=(), other_width_vm_dirs=("server",))
+        setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir)
+        with wine.start(setup, env=NO_JAVA) as run:
+            dialogs.read(process="setup.exe", title_contains="lanternix Wizard", press_id=LOCATE)
+            dialogs.read(process="setup.exe", title_contains='"java.exe"', press_id=1,
+                         set_text=(FILE_NAME_FIELD, wine.windows_path(other.java_exe)))
+            refusal = dialogs.read(process="setup.exe", title_contains="Error", press_id=1)
+            dialogs.read(process="setup.exe", title_contains="lanternix Wizard", press_id=CANCEL)
+            result = run.wait(timeout=60)
+
+        assert refusal.message.startswith(
+            f"The JVM found at {wine.windows_path(other.java_exe)} is damaged.\nPlease reinstall or define "
+            f"MORVA_JAVA_HOME\nto point to an installed {launcher_bits}-bit JDK or JRE.")
+        assert "Failed with error code 193" in newest_log_text(clean_temp)
+        assert result.returncode == 1
+
     def test_quiet_download_without_asking(self, wine, runtimes, launcher, lnxpack, tmp_setup_dir, server,
                                            clean_temp):
         server.serve(body=runtime_archive(runtimes, tmp_setup_dir / "served"), length_from_request=3)

@@ -62,10 +62,10 @@ class TestSearchSequence:
         assert [re.search(r"\\(\w+)\\jvm\.dll \(exists (\d)\)", t).groups() for t in tries] == [
             ("hotspot", "0"), ("client", "0"), ("server", "1")]
 
-    def test_64_bit_jvm_is_skipped_path_restored_and_later_candidate_wins(self, wine, runtimes, launcher, lnxpack,
-                                                                         tmp_setup_dir, clean_logs):
-        wide = runtimes.make(tmp_setup_dir / "java64", "1.8.0_201", vm_dirs=(), vm64_dirs=("server",))
-        good = runtimes.make(tmp_setup_dir / "java32", "1.8.0_201")
+    def test_jvm_of_the_other_width_is_skipped_path_restored_and_later_candidate_wins(
+            self, wine, runtimes, launcher, lnxpack, tmp_setup_dir, clean_logs):
+        wide = runtimes.make(tmp_setup_dir / "java_other", "1.8.0_201", vm_dirs=(), other_width_vm_dirs=("server",))
+        good = runtimes.make(tmp_setup_dir / "java_same", "1.8.0_201")
         result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir),
                      {"JAVA_HOME": wine.windows_path(wide.home), "JDK_HOME": wine.windows_path(good.home)})
         log = newest_log_text(clean_logs)
@@ -74,10 +74,23 @@ class TestSearchSequence:
         assert lines(log, "Failed with error code 193")
         path_settings = lines(log, r"Setting PATH .*")
         widened, restored = path_settings[1], path_settings[2]
-        assert widened.lower().endswith("java64\\bin")
+        assert widened.lower().endswith("java_other\\bin")
         before = path_settings[0][len("Setting PATH (native libs) "):]
         assert restored == "Setting PATH " + before, "a failed load leaves PATH as it was"
-        assert lines(log, r"Trying to load JVM-DLL from .*")[-1].lower().endswith("java32\\bin\\java.exe")
+        assert lines(log, r"Trying to load JVM-DLL from .*")[-1].lower().endswith("java_same\\bin\\java.exe")
+
+    def test_only_runtimes_of_the_other_width_end_as_no_runtime(self, wine, runtimes, launcher, lnxpack,
+                                                                 tmp_setup_dir, clean_logs):
+        other = runtimes.make(tmp_setup_dir / "java_other", "1.8.0_201", vm_dirs=(), other_width_vm_dirs=("server",))
+        result = run(wine, setup_with(lnxpack, launcher, tmp_setup_dir),
+                     {"JAVA_HOME": wine.windows_path(other.home), "MORVA_JAVA_HOME": wine.windows_path(other.home)})
+        log = newest_log_text(clean_logs)
+
+        assert result.returncode == 83
+        assert result.stdout.strip() == "No JRE found. Aborting."
+        assert len(lines(log, "Failed with error code 193")) == 2, "tried and refused, first by JAVA_HOME, then last"
+        assert lines(log, "Search sequence finished")
+        assert not lines(log, "Loading of JVM-DLL successful")
 
     def test_relative_pass_takes_a_too_old_runtime_that_exists(self, wine, runtimes, launcher, lnxpack,
                                                               tmp_setup_dir, clean_logs):

@@ -3,19 +3,16 @@ misbehaves on request, unpack200.exe restores the test pack format, the images h
 subsystems, machines and exports the launcher relies on."""
 
 import pathlib
-import struct
-from dataclasses import dataclass
 from typing import List, Tuple
 
 import pytest
 
+from pe_images import AMD64, I386, PE32, PE32_PLUS, image_bits, read_pe_image
 from runtimes import minimal_jar, pack_bytes, probe_log, set_java_behaviour, unpack_calls
 from winenv import WineTimeout
 
 CMD = "C:\\windows\\system32\\cmd.exe"
 JNI_EXPORTS = {"JNI_CreateJavaVM", "JNI_GetDefaultJavaVMInitArgs", "JNI_GetCreatedJavaVMs"}
-I386, AMD64 = 0x14C, 0x8664
-PE32, PE32_PLUS = 0x10B, 0x20B
 GUI, CONSOLE = 2, 3
 IMAGE_FILE_DLL = 0x2000
 # Libraries every Windows has; jvm.dll needs the last two for the Java side's start-up
@@ -197,75 +194,32 @@ class TestUnpack200:
 
 # ---- Images: read from the PE headers, without running them ------------------------------
 
-@dataclass(frozen=True)
-class PeImage:
-    machine: int
-    characteristics: int
-    optional_magic: int
-    subsystem: int
-    exports: List[str]
-    imports: List[str]
-
-
-def read_pe_image(path: pathlib.Path) -> PeImage:
-    data = path.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    assert data[pe:pe + 4] == b"PE\0\0", f"{path} is no PE image"
-    machine, section_count, _, _, _, optional_size, characteristics = struct.unpack_from("<HHIIIHH", data, pe + 4)
-    optional = pe + 24
-    optional_magic, = struct.unpack_from("<H", data, optional)
-    subsystem, = struct.unpack_from("<H", data, optional + 68)
-    directories = optional + (96 if optional_magic == PE32 else 112)
-    sections = [struct.unpack_from("<IIII", data, optional + optional_size + 40 * index + 8)
-                for index in range(section_count)]
-
-    def offset(rva: int) -> int:
-        for virtual_size, address, raw_size, raw_offset in sections:
-            if address <= rva < address + max(virtual_size, raw_size):
-                return raw_offset + rva - address
-        raise ValueError(f"RVA {rva:#x} is in no section of {path}")
-
-    def text_at(rva: int) -> str:
-        start = offset(rva)
-        return data[start:data.index(b"\0", start)].decode("ascii")
-
-    def u32_at(rva: int, index: int = 0) -> int:
-        return struct.unpack_from("<I", data, offset(rva) + 4 * index)[0]
-
-    export_rva, import_rva = (struct.unpack_from("<I", data, directories + 8 * index)[0] for index in (0, 1))
-    exports = [text_at(u32_at(u32_at(export_rva + 32), index))
-               for index in range(u32_at(export_rva + 24))] if export_rva else []
-    imports = []
-    while import_rva and u32_at(import_rva + 12):
-        imports.append(text_at(u32_at(import_rva + 12)))
-        import_rva += 20
-    return PeImage(machine, characteristics, optional_magic, subsystem, exports, imports)
-
-
 class TestImages:
-    def test_java_and_unpack200_are_console_programs_and_javaw_a_gui_program(self, runtimes, tmp_path):
+    def test_java_and_unpack200_are_console_programs_and_javaw_a_gui_program(self, runtimes, tmp_path,
+                                                                             launcher_bits):
         bin_dir = runtimes.make(tmp_path / "jre", "1.8.0_201").bin_dirs[0]
         subsystems = {name: read_pe_image(bin_dir / name).subsystem
                       for name in ("java.exe", "javaw.exe", "unpack200.exe")}
 
         assert subsystems == {"java.exe": CONSOLE, "javaw.exe": GUI, "unpack200.exe": CONSOLE}
-        assert read_pe_image(bin_dir / "javaw.exe").machine == I386
+        assert image_bits(bin_dir / "javaw.exe") == launcher_bits
 
-    def test_the_vm_folders_hold_a_32_bit_and_a_64_bit_jvm_dll(self, runtimes, tmp_path):
+    def test_the_vm_folders_hold_a_jvm_dll_of_each_width(self, runtimes, tmp_path, launcher_bits):
         bin_dir = runtimes.make(tmp_path / "jre", "1.8.0_201", vm_dirs=("client",),
-                                vm64_dirs=("server",)).bin_dirs[0]
-        vm32 = read_pe_image(bin_dir / "client" / "jvm.dll")
-        vm64 = read_pe_image(bin_dir / "server" / "jvm.dll")
+                                other_width_vm_dirs=("server",)).bin_dirs[0]
+        own = read_pe_image(bin_dir / "client" / "jvm.dll")
+        other = read_pe_image(bin_dir / "server" / "jvm.dll")
+        formats = {32: (I386, PE32), 64: (AMD64, PE32_PLUS)}
 
-        assert (vm32.machine, vm32.optional_magic) == (I386, PE32)
-        assert (vm64.machine, vm64.optional_magic) == (AMD64, PE32_PLUS)
-        for image in (vm32, vm64):
+        assert (own.machine, own.optional_magic) == formats[launcher_bits]
+        assert (other.machine, other.optional_magic) == formats[96 - launcher_bits]
+        for image in (own, other):
             assert image.characteristics & IMAGE_FILE_DLL
             # Undecorated: GetProcAddress(h, "JNI_CreateJavaVM") must find the function.
             assert set(image.exports) == JNI_EXPORTS
 
     def test_the_images_need_no_dll_beside_them(self, runtimes, tmp_path):
-        runtime = runtimes.make(tmp_path / "jre", "1.8.0_201", vm64_dirs=("client",))
+        runtime = runtimes.make(tmp_path / "jre", "1.8.0_201", other_width_vm_dirs=("client",))
         images = [path for path in runtime.home.rglob("*") if path.suffix in (".exe", ".dll")]
 
         assert len(images) == 5

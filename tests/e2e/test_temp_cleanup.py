@@ -97,7 +97,7 @@ class TestRestartAfterDeletion:
             delete_registry_value(wine, f"{root}\\{PRODUCT_KEY}", "RebootCheckFile")
         started = time.monotonic()
         cleanup = wine.start(launcher, "__lnx_windel", wine.windows_path(listing))
-        question = dialogs.read(title_contains="lanternix", process="lnxlauncher.exe", press="No", wait_seconds=60)
+        question = dialogs.read(title_contains="lanternix", process=launcher.name, press="No", wait_seconds=60)
         asked_after = time.monotonic() - started
         result = cleanup.wait(30)
         try:

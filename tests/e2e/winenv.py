@@ -14,7 +14,7 @@ import tempfile
 from dataclasses import dataclass
 from typing import Dict, List, Optional, Sequence
 
-WORLD_VARIABLES = ("LNX_WINE_WORLD", "WINEPREFIX", "DISPLAY", "LOCPATH")
+WORLD_VARIABLES = ("LNX_WINE_WORLD", "LNX_WINE_LOADER", "WINEPREFIX", "DISPLAY", "LOCPATH")
 
 
 class WineTimeout(AssertionError):
@@ -122,9 +122,9 @@ class WineWorld:
     def start(self, program, *args, lang: Optional[str] = None,
               env: Optional[Dict[str, str]] = None, cwd=None,
               file_size_limit: Optional[int] = None) -> BackgroundProgram:
-        """Starts `wine program args...`; program is a Unix path or a Windows path.
-        file_size_limit: no file of the program grows past that many bytes."""
-        command = ["wine", str(program), *map(str, args)]
+        """Starts program under the world's Wine loader; program is a Unix path or a
+        Windows path. file_size_limit: no file of the program grows past that many bytes."""
+        command = [self._environ["LNX_WINE_LOADER"], str(program), *map(str, args)]
         started = BackgroundProgram(command, self.environment(lang, env),
                                     str(cwd) if cwd else None, file_size_limit)
         self._started.append(started)

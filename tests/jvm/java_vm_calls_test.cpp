@@ -23,13 +23,13 @@ JNIEnv*& env = test::realVm;
 void neverCalled() {}
 
 struct Lookup {
-  std::string missing; // decorated name to report as absent
+  std::string missing; // export name to report as absent
   int found = 0;
 };
 
-void* lookupStandIn(void* context, const std::string& decoratedName) {
+void* lookupStandIn(void* context, const std::string& exportName) {
   auto* lookup = static_cast<Lookup*>(context);
-  if (decoratedName == lookup->missing) return nullptr;
+  if (exportName == lookup->missing) return nullptr;
   ++lookup->found;
   return reinterpret_cast<void*>(&neverCalled);
 }
@@ -66,7 +66,7 @@ TEST(RegisterNatives, EveryClassAndDescriptorIsAcceptedByARealVm) {
 
 TEST(RegisterNatives, MissingExportStopsAtItsClass) {
   Lookup lookup;
-  lookup.missing = "_Java_com_lanternix_runtime_installer_platform_win32_Misc_getEnvVarPairs0@8";
+  lookup.missing = nativeExportName("com/lanternix/runtime/installer/platform/win32/Misc", "getEnvVarPairs0", 8);
   reports.clear();
   EXPECT_FALSE(registerNativeTable(env, lookupStandIn, &lookup, recordReport));
   ASSERT_EQ(1u, reports.size());

@@ -77,11 +77,23 @@ TEST(BindingTable, ExportNamesAreUnique) {
     for (const NativeMethodEntry& method : entry.methods) {
       // The export name leaves out the descriptor, so one name per class.
       EXPECT_TRUE(methodNames.insert(method.name).second) << entry.classPath << "." << method.name;
-      std::string exportName = decoratedExportName(entry.classPath, method.name, method.argumentBytes);
-      EXPECT_TRUE(exportNames.insert(exportName).second) << exportName;
+      for (size_t pointerBytes : {4, 8}) {
+        std::string exportName = exportNameFor(pointerBytes, entry.classPath, method.name, method.argumentBytes);
+        EXPECT_TRUE(exportNames.insert(exportName).second) << exportName;
+      }
     }
   }
-  EXPECT_EQ(79u, exportNames.size());
+  EXPECT_EQ(2 * 79u, exportNames.size());
+}
+
+// 32-bit Windows decorates a stdcall function's name; 64-bit Windows does not, and a
+// 64-bit VM looking for "_Java_...@12" would bind nothing.
+TEST(BindingTable, ExportNamesFollowTheLauncherWidth) {
+  const char* misc = "com/lanternix/runtime/installer/platform/win32/Misc";
+  EXPECT_EQ("_Java_com_lanternix_runtime_installer_platform_win32_Misc_getFreeDiskSpace0@12",
+            exportNameFor(4, misc, "getFreeDiskSpace0", 12));
+  EXPECT_EQ("Java_com_lanternix_runtime_installer_platform_win32_Misc_getFreeDiskSpace0",
+            exportNameFor(8, misc, "getFreeDiskSpace0", 12));
 }
 
 bool isPlainIdentifier(const std::string& name) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/launcher_width.h"
 #include "runtime/runtime_choice_text.h"
 
 namespace lnx {
@@ -8,10 +9,29 @@ namespace {
 TEST(RuntimeChoiceText, BoundsFollowTheMessageInParentheses) {
   const std::wstring message = L"Please locate a suitable %S-bit JRE.";
   EXPECT_EQ(L"Please locate a suitable 32-bit JRE. (minimum version: 1.7, maximum version: 1.8)",
-            runtimeChoiceExplanation(message, L"minimum version:", "1.7", L"maximum version:", "1.8"));
+            runtimeChoiceExplanation(message, "32", L"minimum version:", "1.7", L"maximum version:", "1.8"));
   EXPECT_EQ(L"Please locate a suitable 32-bit JRE. (maximum version: 1.8)",
-            runtimeChoiceExplanation(message, L"minimum version:", "", L"maximum version:", "1.8"));
-  EXPECT_EQ(L"Please locate a suitable 32-bit JRE.", runtimeChoiceExplanation(message, L"min", "", L"max", ""));
+            runtimeChoiceExplanation(message, "32", L"minimum version:", "", L"maximum version:", "1.8"));
+  EXPECT_EQ(L"Please locate a suitable 32-bit JRE.", runtimeChoiceExplanation(message, "32", L"min", "", L"max", ""));
+}
+
+// Each launcher names its own width in the choice dialog and in the error boxes that ask
+// for a runtime: a 64-bit launcher asking for a "32-bit JRE" would send users to one it
+// cannot load.
+TEST(LauncherWidth, EachWidthNamesItselfAndPicksItsOwnMessages) {
+  constexpr LauncherWidth narrow = launcherWidthFor(4);
+  constexpr LauncherWidth wide = launcherWidthFor(8);
+  EXPECT_EQ(32, narrow.bits);
+  EXPECT_STREQ("32", narrow.bitsText);
+  EXPECT_EQ(1017, narrow.variableMessage);
+  EXPECT_EQ(1019, narrow.damagedRuntimeMessage);
+  EXPECT_EQ(64, wide.bits);
+  EXPECT_STREQ("64", wide.bitsText);
+  EXPECT_EQ(1018, wide.variableMessage);
+  EXPECT_EQ(1020, wide.damagedRuntimeMessage);
+  EXPECT_EQ(L"You can locate or download a suitable 64-bit JRE.",
+            runtimeChoiceExplanation(L"You can locate or download a suitable %S-bit JRE.", wide.bitsText, L"min", "",
+                                     L"max", ""));
 }
 
 TEST(RuntimeChoiceText, DownloadProgressLineAndPosition) {

@@ -44,7 +44,7 @@ template <typename Function> NativeMethod<Function> nativeFunction(const std::st
     for (const NativeMethodEntry& candidate : entry.methods)
       if (entry.classPath == classPath && candidate.name == method)
         return NativeMethod<Function>(reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(
-            GetModuleHandleW(nullptr), decoratedExportName(entry.classPath, candidate.name, candidate.argumentBytes).c_str()))));
+            GetModuleHandleW(nullptr), nativeExportName(entry.classPath, candidate.name, candidate.argumentBytes).c_str()))));
   return NativeMethod<Function>(nullptr);
 }
 

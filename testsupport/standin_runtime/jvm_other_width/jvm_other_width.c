@@ -1,6 +1,7 @@
-/* jvm.dll of a 64-bit runtime, for the case "a runtime whose VM cannot load into the
-   32-bit launcher": only its image format matters, so the exports do nothing and the
-   dll links no C runtime at all. */
+/* jvm.dll of a runtime of the other width than the launcher under test (64-bit beside the
+   32-bit launcher, 32-bit beside the 64-bit one), for the case "a runtime whose VM cannot
+   load into the launcher": only its image format matters, so the exports do nothing and
+   the dll links no C runtime at all. */
 #define _JNI_IMPLEMENTATION_ /* jni.h then declares its functions as exports */
 #include <jni.h>
 

@@ -1,0 +1,4 @@
+# Cross-compilation for 64-bit Windows (the launcher lnxlauncher64.exe).
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
