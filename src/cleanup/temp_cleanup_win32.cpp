@@ -4,6 +4,7 @@
 #include <ctime>
 #include <vector>
 
+#include "cleanup/guarded_removal.h"
 #include "cleanup/reboot.h"
 #include "cleanup/temp_cleanup.h"
 #include "cleanup/windel_list.h"
@@ -29,16 +30,12 @@ bool namesNothing(const std::wstring& path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
-bool scheduleDeletionAtRestart(const std::wstring& path) {
-  return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-}
-
 struct SystemFiles : WindelFileSystem {
   void waitForSemaphoreRelease(const std::wstring& name) override { lnx::waitForSemaphoreRelease(name); }
-  bool deleteFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
-  bool removeDirectory(const std::wstring& path) override { return RemoveDirectoryW(path.c_str()) != 0; }
+  Removal deleteFile(const std::wstring& path) override { return removeListedPath(path, false); }
+  Removal removeDirectory(const std::wstring& path) override { return removeListedPath(path, true); }
   bool exists(const std::wstring& path) override { return !namesNothing(path); }
-  bool deleteAtRestart(const std::wstring& path) override { return scheduleDeletionAtRestart(path); }
+  bool deleteAtRestart(const std::wstring& path) override { return scheduleListedPathAtRestart(path); }
   void pause(unsigned milliseconds) override { Sleep(milliseconds); }
 };
 
@@ -52,7 +49,7 @@ struct SystemRestart : RestartActions {
   }
   void markRestartPending() override {
     std::wstring checkFile = newRebootCheckFileName();
-    if (scheduleDeletionAtRestart(checkFile)) storeRebootCheckFile(checkFile);
+    if (MoveFileExW(checkFile.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) storeRebootCheckFile(checkFile);
   }
 };
 

@@ -1,5 +1,10 @@
 #include "cleanup/windel_passes.h"
 
+#include <set>
+
+#include "cleanup/windel_paths.h"
+#include "log/log.h"
+
 namespace lnx {
 namespace {
 
@@ -9,7 +14,7 @@ const wchar_t kEndOfMessage[] = L"EOSMARKER";
 constexpr size_t kEndOfMessageLength = sizeof kEndOfMessage / sizeof kEndOfMessage[0] - 1;
 constexpr size_t kShortestMessage = 6; // texts of 5 characters or fewer are not shown
 
-enum Section { kSemaphore = 0, kMode = 1, kFiles = 2, kDirectories = 3 };
+enum Section { kFiles = 2, kDirectories = 3 };
 
 bool endsMessage(const std::wstring& line) { return line.compare(0, kEndOfMessageLength, kEndOfMessage) == 0; }
 
@@ -27,87 +32,88 @@ std::wstring joinLines(const std::vector<std::wstring>& lines, size_t begin, siz
   return text;
 }
 
+// The lines before the paths: the semaphore line, then the mode line (an empty one has no
+// message blocks) with its two blocks. Sets the mode and the messages and returns the
+// index of the first path line; npos when a mode's blocks are not both closed.
+size_t readHead(const std::vector<std::wstring>& lines, WindelOutcome& outcome) {
+  if (lines.size() < 2 || lines[1].empty()) return lines.size() < 2 ? lines.size() : 2;
+  size_t firstEnd = nextEndOfMessage(lines, 2);
+  size_t secondEnd = firstEnd < lines.size() ? nextEndOfMessage(lines, firstEnd + 1) : lines.size();
+  if (secondEnd >= lines.size()) return std::wstring::npos;
+  outcome.forceReboot = lines[1] == kForceReboot;
+  outcome.rebootDeletion = outcome.forceReboot || lines[1] == kRebootDeletion;
+  outcome.restartQuestion = joinLines(lines, 2, firstEnd);
+  outcome.restartFailedText = joinLines(lines, firstEnd + 1, secondEnd);
+  return secondEnd + 1;
+}
+
 class Pass {
  public:
-  Pass(WindelFileSystem& files, WindelOutcome& outcome, std::set<std::wstring>& scheduled)
-      : files_(files), outcome_(outcome), scheduled_(scheduled) {}
+   Pass(WindelFileSystem& files, WindelOutcome& outcome) : files_(files), outcome_(outcome) {}
 
-  // Walks lines once; returns the lines that stay and whether something remains.
-  std::vector<std::wstring> walk(const std::vector<std::wstring>& lines, bool lastPass) {
-    std::vector<std::wstring> kept;
-    kept.reserve(lines.size());
-    int section = kSemaphore;
-    somethingRemains_ = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      const std::wstring& line = lines[i];
-      if (line.empty()) {
-        ++section;
-        kept.push_back(line);
-      } else if (section == kSemaphore) {
-        files_.waitForSemaphoreRelease(line);
-        kept.push_back(line);
-        section = kMode;
-      } else if (section == kMode) {
-        size_t last = readMode(lines, i);
-        kept.insert(kept.end(), lines.begin() + i, lines.begin() + last + 1);
-        i = last;
-        section = kFiles;
-      } else if (!pathGone(line, section >= kDirectories, lastPass)) {
-        kept.push_back(line);
-      }
-    }
-    return kept;
-  }
-
-  bool somethingRemains() const { return somethingRemains_; }
+   // Walks the path lines from firstPath on once, dropping those that are settled; returns
+   // whether something remains.
+   bool walk(std::vector<std::wstring>& lines, size_t firstPath, bool lastPass) {
+     int section = kFiles;
+     somethingRemains_ = false;
+     size_t kept = firstPath;
+     for (size_t i = firstPath; i < lines.size(); ++i) {
+       if (lines[i].empty()) {
+         ++section;
+       } else if (settled(lines[i], section >= kDirectories, lastPass)) {
+         continue;
+       }
+       if (kept != i) lines[kept] = std::move(lines[i]);
+       ++kept;
+     }
+     lines.resize(kept);
+     return somethingRemains_;
+   }
 
  private:
-  // The mode line at index mode and its message blocks; returns the index of the block's
-  // last line (the mode line itself when the blocks are not both closed).
-  size_t readMode(const std::vector<std::wstring>& lines, size_t mode) {
-    if (lines[mode] == kForceReboot) outcome_.forceReboot = true;
-    outcome_.rebootDeletion = lines[mode] == kForceReboot || lines[mode] == kRebootDeletion;
-    size_t firstEnd = nextEndOfMessage(lines, mode + 1);
-    size_t secondEnd = firstEnd < lines.size() ? nextEndOfMessage(lines, firstEnd + 1) : lines.size();
-    if (secondEnd >= lines.size()) return mode;
-    outcome_.restartQuestion = joinLines(lines, mode + 1, firstEnd);
-    outcome_.restartFailedText = joinLines(lines, firstEnd + 1, secondEnd);
-    return secondEnd;
-  }
-
-  bool pathGone(const std::wstring& path, bool directory, bool lastPass) {
-    bool removed = directory ? files_.removeDirectory(path) : files_.deleteFile(path);
-    if (removed || !files_.exists(path)) return true;
-    if (isLauncherTemporaryPath(path)) {
-      if (!scheduled_.count(path) && files_.deleteAtRestart(path)) scheduled_.insert(path);
-      return false;
-    }
-    somethingRemains_ = true;
-    if (lastPass && outcome_.rebootDeletion && files_.deleteAtRestart(path) && !directory)
-      outcome_.rebootNeeded = true;
-    return false;
-  }
+   // True when the path is gone or the cleanup leaves it alone for good.
+   bool settled(const std::wstring& path, bool directory, bool lastPass) {
+     if (const wchar_t* problem = listPathProblem(path)) {
+       logPrint(L"Temp cleanup skips \"%s\": %s", path, problem);
+       return true;
+     }
+     Removal removal = directory ? files_.removeDirectory(path) : files_.deleteFile(path);
+     if (removal == Removal::refused) return true;
+     if (removal == Removal::removed || !files_.exists(path)) return true;
+     if (isLauncherTemporaryPath(path)) {
+       if (scheduled_.count(path)) return false;
+       if (files_.deleteAtRestart(path)) {
+         scheduled_.insert(path);
+         return false;
+       }
+       // Scheduling needs administrator rights: without them it stays a leftover like others.
+     }
+     somethingRemains_ = true;
+     if (lastPass && outcome_.rebootDeletion && files_.deleteAtRestart(path) && !directory)
+       outcome_.rebootNeeded = true;
+     return false;
+   }
 
   WindelFileSystem& files_;
   WindelOutcome& outcome_;
-  std::set<std::wstring>& scheduled_;
+  std::set<std::wstring> scheduled_; // launcher temporary paths already waiting for the restart
   bool somethingRemains_ = false;
 };
 
 } // namespace
 
-bool isLauncherTemporaryPath(const std::wstring& path) {
-  return path.find(L"mrv") != std::wstring::npos && path.find(L".tmp_dir") != std::wstring::npos;
-}
-
 WindelOutcome runDeletionPasses(std::vector<std::wstring>& lines, WindelFileSystem& files) {
   WindelOutcome outcome;
-  std::set<std::wstring> scheduled; // launcher temporary paths already waiting for the restart
-  Pass pass(files, outcome, scheduled);
+  size_t firstPath = readHead(lines, outcome);
+  if (firstPath == std::wstring::npos) {
+    logPrint(L"Temp cleanup list malformed: the messages of mode \"%s\" are not closed", lines[1]);
+    return outcome;
+  }
+  Pass pass(files, outcome);
   while (outcome.passes < kMaxDeletionPasses) {
     ++outcome.passes;
-    lines = pass.walk(lines, outcome.passes == kMaxDeletionPasses);
-    if (!pass.somethingRemains()) break;
+    if (!lines.empty() && !lines[0].empty()) files.waitForSemaphoreRelease(lines[0]);
+    if (!pass.walk(lines, firstPath, outcome.passes == kMaxDeletionPasses)) break;
     if (outcome.passes < kMaxDeletionPasses) files.pause(kPassPauseMs);
   }
   return outcome;

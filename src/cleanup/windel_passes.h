@@ -6,7 +6,6 @@
 // a semaphore to wait for; the mode ("force_reboot", "reboot_deletion" or anything else)
 // followed by the restart question and the text shown when a restart fails, each ended by
 // a line that begins with "EOSMARKER"; file paths; directory paths.
-#include <set>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,21 @@ namespace lnx {
 constexpr int kMaxDeletionPasses = 60;
 constexpr unsigned kPassPauseMs = 500;
 
+// What became of a path the cleanup tried to remove.
+enum class Removal {
+  removed,
+  failed,  // still there, or not known to be gone
+  refused, // it leads through a link (see guardedDirectories): left alone for good
+};
+
 class WindelFileSystem {
  public:
   virtual ~WindelFileSystem() = default;
   // Returns once no semaphore of that name exists.
   virtual void waitForSemaphoreRelease(const std::wstring& name) = 0;
-  // True when the file or the (empty) directory was removed.
-  virtual bool deleteFile(const std::wstring& path) = 0;
-  virtual bool removeDirectory(const std::wstring& path) = 0;
+  // Removes the file or the (empty) directory itself, never what a link points to.
+  virtual Removal deleteFile(const std::wstring& path) = 0;
+  virtual Removal removeDirectory(const std::wstring& path) = 0;
   // False only when the path is known to name nothing.
   virtual bool exists(const std::wstring& path) = 0;
   // True when the path will be deleted at the next system start.
@@ -39,15 +45,14 @@ struct WindelOutcome {
   int passes = 0;
 };
 
-// The launcher's own temporary paths contain both "mrv" and ".tmp_dir".
-bool isLauncherTemporaryPath(const std::wstring& path);
-
 // Runs up to kMaxDeletionPasses passes over lines, removing each line whose path is gone,
-// with a pause between passes while something remains. Launcher temporary paths that
-// resist are scheduled for deletion at restart at once (once each) and do not count as
-// remaining; other leftovers are scheduled only in the last pass and only in the reboot
-// modes. A mode whose two message blocks are not both closed has empty messages, and the
-// lines after the mode line are paths.
+// with a pause between passes while something remains. Launcher temporary paths
+// (isLauncherTemporaryPath) that resist are scheduled for deletion at restart at once
+// (once each) and do not count as remaining unless that fails; other leftovers are
+// scheduled only in the last pass and only in the reboot modes. A path line the cleanup
+// may not act on (listPathProblem), or one the file system refuses, is logged and dropped.
+// A mode whose two message blocks are not both closed makes the list malformed: nothing is
+// waited for, deleted or restarted (passes is 0).
 WindelOutcome runDeletionPasses(std::vector<std::wstring>& lines, WindelFileSystem& files);
 
 class RestartActions {

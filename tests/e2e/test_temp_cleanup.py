@@ -164,3 +164,27 @@ class TestHostileLists:
 
         assert result.returncode == 0
         assert time.monotonic() - started < 30
+
+    def test_a_list_with_unclosed_messages_deletes_nothing(self, wine, launcher, tmp_setup_dir, tree):
+        files, directories = listed(wine, tree)
+        lines = ["", "reboot_deletion", "Restart?", "EOSMARKER", *files, "", *directories]
+        listing = tmp_setup_dir / "list.txt"
+        listing.write_bytes("".join(line + "\r\n" for line in lines).encode("utf-16-le"))
+        result = wine.run(launcher, "__lnx_windel", wine.windows_path(listing), timeout=60)
+
+        assert result.returncode == 0
+        assert all((tree / name).is_file() for name in ("a.txt", "d\u00e9j\u00e0 vu.txt", "sub/b.bin"))
+        assert not listing.exists()
+
+    def test_a_path_that_climbs_out_of_a_temp_dir_is_left_alone(self, wine, launcher, tmp_setup_dir):
+        temp_dir = tmp_setup_dir / "mrv1A2B.tmp_dir1700000000"
+        temp_dir.mkdir()
+        victim = tmp_setup_dir / "thesis.docx"
+        victim.write_bytes(b"mine")
+        climbing = wine.windows_path(temp_dir) + "\\..\\thesis.docx"
+        listing = write_list(tmp_setup_dir / "list.txt", mode="reboot_deletion", files=[climbing])
+        result = wine.run(launcher, "__lnx_windel", wine.windows_path(listing), timeout=60)
+
+        assert result.returncode == 0
+        assert victim.exists()
+        assert "thesis.docx" not in pending_deletions(wine)

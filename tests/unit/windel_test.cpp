@@ -7,6 +7,7 @@
 
 #include "cleanup/windel_list.h"
 #include "cleanup/windel_passes.h"
+#include "test_log_capture.h"
 
 namespace lnx {
 namespace {
@@ -49,6 +50,8 @@ TEST(WindelList, AnOverlongLineIsSkippedWholeAndAnOddLastByteIsNoText) {
 struct FakeFiles : WindelFileSystem {
   std::set<std::wstring> present;
   std::set<std::wstring> locked;
+  std::set<std::wstring> throughLink; // removal refused
+  std::vector<std::wstring> tried;
   std::vector<std::wstring> waitedFor;
   std::vector<std::wstring> deleted;
   std::vector<std::wstring> scheduled;
@@ -57,14 +60,16 @@ struct FakeFiles : WindelFileSystem {
   bool schedulingWorks = true;
 
   void waitForSemaphoreRelease(const std::wstring& name) override { waitedFor.push_back(name); }
-  bool remove(const std::wstring& path) {
-    if (!present.count(path) || locked.count(path)) return false;
+  Removal remove(const std::wstring& path) {
+    tried.push_back(path);
+    if (throughLink.count(path)) return Removal::refused;
+    if (!present.count(path) || locked.count(path)) return Removal::failed;
     present.erase(path);
     deleted.push_back(path);
-    return true;
+    return Removal::removed;
   }
-  bool deleteFile(const std::wstring& path) override { return remove(path); }
-  bool removeDirectory(const std::wstring& path) override { return remove(path); }
+  Removal deleteFile(const std::wstring& path) override { return remove(path); }
+  Removal removeDirectory(const std::wstring& path) override { return remove(path); }
   bool exists(const std::wstring& path) override { return present.count(path) != 0; }
   bool deleteAtRestart(const std::wstring& path) override {
     if (!schedulingWorks) return false;
@@ -77,6 +82,30 @@ struct FakeFiles : WindelFileSystem {
     ++pauses;
   }
 };
+
+struct RecordedActions : RestartActions {
+  bool restartWorks = false;
+  bool answerYes = false;
+  std::vector<std::wstring> steps;
+  bool restartNow() override {
+    steps.push_back(L"restart");
+    return restartWorks;
+  }
+  bool askToRestart(const std::wstring& question) override {
+    steps.push_back(L"ask " + question);
+    return answerYes;
+  }
+  void warn(const std::wstring& text) override { steps.push_back(L"warn " + text); }
+  void markRestartPending() override { steps.push_back(L"marker"); }
+};
+
+std::vector<std::wstring> restartSteps(WindelOutcome outcome, bool restartWorks, bool answerYes) {
+  RecordedActions actions;
+  actions.restartWorks = restartWorks;
+  actions.answerYes = answerYes;
+  handleRestart(outcome, actions);
+  return actions.steps;
+}
 
 std::vector<std::wstring> fullList(const std::wstring& mode) {
   return {L"Local\\c:_setup.exe0", mode,        L"Restart now?", L"",    L"Really.",
@@ -111,24 +140,29 @@ TEST(WindelPasses, EmptyFirstLineSkipsTheWaitAndEmptyModeLineSkipsTheMessages) {
   std::vector<std::wstring> lines = {L"", L"", L"C:\\f", L"EOSMARKER", L"", L"C:\\d"};
   WindelOutcome outcome = runDeletionPasses(lines, files);
   EXPECT_TRUE(files.waitedFor.empty());
-  EXPECT_EQ((std::vector<std::wstring>{L"C:\\f", L"EOSMARKER", L"C:\\d"}), files.deleted)
-      << "after an empty mode line every line is a path";
+  EXPECT_EQ((std::vector<std::wstring>{L"C:\\f", L"C:\\d"}), files.deleted)
+      << "after an empty mode line every line is a path, and a relative one is skipped";
+  EXPECT_TRUE(files.present.count(L"EOSMARKER"));
   EXPECT_TRUE(outcome.restartQuestion.empty());
   EXPECT_FALSE(outcome.rebootDeletion);
 }
 
-TEST(WindelPasses, UnclosedMessageBlocksGiveEmptyMessagesAndTheFilesAreStillDeleted) {
-  for (std::vector<std::wstring> lines : {std::vector<std::wstring>{L"s", L"force_reboot", L"C:\\f", L"", L"C:\\d"},
-                                          std::vector<std::wstring>{L"s", L"force_reboot", L"EOSMARKER", L"C:\\f",
-                                                                    L"", L"C:\\d"}}) {
+TEST(WindelPasses, UnclosedMessageBlocksMakeAMalformedListThatDoesNothing) {
+  for (std::vector<std::wstring> lines :
+       {std::vector<std::wstring>{L"s", L"force_reboot", L"C:\\f", L"", L"C:\\d"},
+        std::vector<std::wstring>{L"s", L"reboot_deletion", L"EOSMARKER", L"C:\\f", L"", L"C:\\d"},
+        std::vector<std::wstring>{L"", L"force_reboot", L"Restart?", L"EOSMARKER"}}) {
     FakeFiles files;
-    files.present = {L"C:\\f", L"C:\\d"};
+    files.present = files.locked = {L"C:\\f", L"C:\\d"};
+    std::vector<std::wstring> original = lines;
+    test::LogCapture log;
     WindelOutcome outcome = runDeletionPasses(lines, files);
-    EXPECT_EQ(1, outcome.passes);
-    EXPECT_TRUE(files.present.empty());
-    EXPECT_TRUE(outcome.forceReboot);
-    EXPECT_TRUE(outcome.restartQuestion.empty());
-    EXPECT_TRUE(outcome.restartFailedText.empty());
+    EXPECT_EQ(0, outcome.passes);
+    EXPECT_TRUE(files.tried.empty() && files.waitedFor.empty() && files.scheduled.empty());
+    EXPECT_FALSE(outcome.forceReboot || outcome.rebootDeletion || outcome.rebootNeeded);
+    EXPECT_TRUE(restartSteps(outcome, true, true).empty()) << "no restart";
+    EXPECT_EQ(original, lines);
+    EXPECT_EQ(1u, log.captured().size());
   }
 }
 
@@ -141,7 +175,7 @@ TEST(WindelPasses, PathsAlreadyGoneEndAtOnceAndResistingOnesAreRetriedUntilDelet
   // A file that yields after its holder has gone: retried every 500 ms, not rescheduled.
   struct YieldingFiles : FakeFiles {
     int attempts = 0;
-    bool deleteFile(const std::wstring& path) override {
+    Removal deleteFile(const std::wstring& path) override {
       if (locked.count(path) && ++attempts == 3) locked.clear();
       return FakeFiles::deleteFile(path);
     }
@@ -156,10 +190,6 @@ TEST(WindelPasses, PathsAlreadyGoneEndAtOnceAndResistingOnesAreRetriedUntilDelet
 }
 
 TEST(WindelPasses, LauncherTemporaryPathsAreScheduledOnceAtOnceAndDoNotKeepThePassesGoing) {
-  EXPECT_TRUE(isLauncherTemporaryPath(L"C:\\T\\mrv1A.tmp_dir170\\a.jar"));
-  EXPECT_FALSE(isLauncherTemporaryPath(L"C:\\T\\MRV1A.TMP_DIR170\\a.jar"));
-  EXPECT_FALSE(isLauncherTemporaryPath(L"C:\\T\\mrv1A.tmp"));
-
   FakeFiles files;
   std::wstring locked = L"C:\\T\\mrv1A.tmp_dir170\\a.jar";
   files.present = files.locked = {locked, L"C:\\T\\mrv1A.tmp_dir170"};
@@ -177,6 +207,47 @@ TEST(WindelPasses, LauncherTemporaryPathsAreScheduledOnceAtOnceAndDoNotKeepThePa
   EXPECT_EQ(kMaxDeletionPasses, outcome.passes);
   EXPECT_EQ(std::vector<std::wstring>{locked}, busy.scheduled);
   EXPECT_EQ(4u, lines.size());
+}
+
+TEST(WindelPasses, ALauncherFileThatCannotBeScheduledStaysALeftoverAndIsRetried) {
+  FakeFiles files;
+  files.schedulingWorks = false; // as without administrator rights
+  std::wstring jar = L"C:\\T\\mrv1A.tmp_dir170\\a.jar";
+  files.present = files.locked = {jar};
+  std::vector<std::wstring> lines = {L"", L"", jar};
+  EXPECT_EQ(kMaxDeletionPasses, runDeletionPasses(lines, files).passes);
+  EXPECT_EQ(std::vector<std::wstring>(kMaxDeletionPasses, jar), files.tried);
+  EXPECT_EQ(3u, lines.size());
+}
+
+TEST(WindelPasses, LinesThatAreNoPlainAbsolutePathAndRefusedPathsAreLeftAloneAndDropped) {
+  std::vector<std::wstring> hostile = {L"thesis.docx",
+                                       L"C:thesis.docx",
+                                       L"\\Users\\me\\thesis.docx",
+                                       L"C:\\T\\mrv1.tmp_dir1\\..\\..\\Users\\me\\thesis.docx",
+                                       L"C:\\T\\mrv1.tmp_dir1\\*",
+                                       L"C:\\T\\mrv1.tmp_dir1\\a" + std::wstring(1, L'\0') + L"b"};
+  std::wstring throughLink = L"C:\\T\\mrv1.tmp_dir1\\lib\\a.jar";
+  FakeFiles files;
+  files.present = files.locked = {hostile.begin(), hostile.end()};
+  files.present.insert(throughLink);
+  files.throughLink = {throughLink};
+  std::vector<std::wstring> lines = {L"", L"reboot_deletion", L"Restart?", L"EOSMARKER", L"EOSMARKER"};
+  std::vector<std::wstring> head = lines;
+  lines.insert(lines.end(), hostile.begin(), hostile.end());
+  lines.push_back(throughLink);
+  lines.push_back(L"");
+  lines.insert(lines.end(), hostile.begin(), hostile.end());
+  test::LogCapture log;
+  WindelOutcome outcome = runDeletionPasses(lines, files);
+
+  EXPECT_EQ(1, outcome.passes) << "nothing counts as remaining";
+  EXPECT_EQ(std::vector<std::wstring>{throughLink}, files.tried) << "the others are not even tried";
+  EXPECT_TRUE(files.scheduled.empty());
+  EXPECT_FALSE(outcome.rebootNeeded);
+  head.push_back(L"");
+  EXPECT_EQ(head, lines);
+  EXPECT_EQ(2 * hostile.size(), log.captured().size());
 }
 
 TEST(WindelPasses, OtherLeftoversAreScheduledOnlyInTheLastPassAndOnlyInTheRebootModes) {
@@ -211,30 +282,6 @@ TEST(WindelPasses, ARemainingDirectoryOrAFailedSchedulingSetsNoRebootNeed) {
   refused.present = refused.locked = {L"C:\\t\\a.txt"};
   lines = fullList(L"reboot_deletion");
   EXPECT_FALSE(runDeletionPasses(lines, refused).rebootNeeded);
-}
-
-struct RecordedActions : RestartActions {
-  bool restartWorks = false;
-  bool answerYes = false;
-  std::vector<std::wstring> steps;
-  bool restartNow() override {
-    steps.push_back(L"restart");
-    return restartWorks;
-  }
-  bool askToRestart(const std::wstring& question) override {
-    steps.push_back(L"ask " + question);
-    return answerYes;
-  }
-  void warn(const std::wstring& text) override { steps.push_back(L"warn " + text); }
-  void markRestartPending() override { steps.push_back(L"marker"); }
-};
-
-std::vector<std::wstring> restartSteps(WindelOutcome outcome, bool restartWorks, bool answerYes) {
-  RecordedActions actions;
-  actions.restartWorks = restartWorks;
-  actions.answerYes = answerYes;
-  handleRestart(outcome, actions);
-  return actions.steps;
 }
 
 TEST(WindelRestart, ForcedRestartQuestionWarningAndMarker) {

@@ -8,17 +8,22 @@ import java.io.Writer;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.LinkOption;
+import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.attribute.BasicFileAttributes;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.Collections;
 import java.util.List;
+import java.util.regex.Pattern;
 
 /**
  * Removes the launcher's temporary files after the Java program has ended. A running
  * program cannot delete the files it still uses (its runtime, its jars), so it writes a
  * list of them and starts a copy of the launcher in its temp-cleanup mode, which waits
- * until the semaphore this process's launcher holds is gone and then deletes them.
+ * until the semaphore this process's launcher holds is gone and then deletes them. That
+ * copy may run elevated after an unbounded wait, so only a directory the launcher made for
+ * this run is handed to it.
  */
 public final class WinDel {
     /** The launcher executable, set by the launcher: it provides the temp-cleanup mode. */
@@ -34,6 +39,22 @@ public final class WinDel {
     static final String TEMP_CLEANUP_ARGUMENT = "__lnx_windel";
     private static final String END_OF_MESSAGE = "EOSMARKER";
     private static final String LINE_END = "\r\n";
+    private static final boolean WINDOWS = File.separatorChar == '\\';
+    /**
+     * The last name of a directory the launcher makes for a run: "mrv", 1 to 4 hexadecimal
+     * digits and ".tmp" (the system's unique name), or "mrv" and a decimal number when the
+     * system gave none; then "_dir" and a decimal number that may be negative.
+     */
+    private static final Pattern TEMP_DIR_NAME =
+            Pattern.compile("mrv(?:[0-9A-Fa-f]{1,4}\\.tmp|[0-9]{1,10})_dir-?[0-9]{1,10}");
+
+    /** Reads the attributes of a path itself: a link or junction is not followed. */
+    interface AttributeReader {
+        BasicFileAttributes read(Path path) throws IOException;
+    }
+
+    private static final AttributeReader OWN_ATTRIBUTES =
+            path -> Files.readAttributes(path, BasicFileAttributes.class, LinkOption.NOFOLLOW_LINKS);
 
     private WinDel() {
     }
@@ -41,26 +62,63 @@ public final class WinDel {
     /**
      * Has the launcher's temporary directory (property morva.tempDir) and the file that
      * named it removed once this process has ended. Returns the list file handed to the
-     * cleanup copy, or null when the launcher gave no directory or executable.
+     * cleanup copy, or null when there is nothing to hand over: no executable, no semaphore
+     * to wait for (property morva.semaphoreName: without it the copy would delete at once,
+     * while the launcher still runs), or a directory the launcher did not name as its own
+     * (a language restart passes the current directory).
      */
     public static File removeTempDirAfterExit() throws IOException {
-        String tempDir = System.getProperty("morva.tempDir");
-        String executable = externalExecutable;
-        if (tempDir == null || tempDir.isEmpty() || executable == null || executable.isEmpty()) {
+        return removeTempDirAfterExit(System.getProperty("morva.tempDir"), System.getProperty("morva.semaphoreName"),
+                externalExecutable, null);
+    }
+
+    /** As above; the list is written to listDirectory (null: the system's temporary directory). */
+    static File removeTempDirAfterExit(String tempDir, String semaphoreName, String executable, File listDirectory)
+            throws IOException {
+        if (isEmpty(tempDir) || isEmpty(semaphoreName) || isEmpty(executable)) {
             return null;
         }
         File directory = new File(tempDir);
+        if (!isTempDirName(directory.getName())) {
+            return null;
+        }
         List<File> files = new ArrayList<>();
         List<File> directories = new ArrayList<>();
         File nameFile = tempDirNameFile(tempDir);
         if (nameFile != null) {
             files.add(nameFile);
         }
-        collectTree(directory, files, directories);
-        File list = File.createTempFile("lnxdel", ".txt");
-        writeList(list, System.getProperty("morva.semaphoreName", ""), MODE_NONE, "", "", files, directories);
-        new ProcessBuilder(executable, TEMP_CLEANUP_ARGUMENT, list.getPath()).inheritIO().start();
+        collectTree(directory, files, directories, OWN_ATTRIBUTES);
+        File list = File.createTempFile("lnxdel", ".txt", listDirectory);
+        boolean started = false;
+        try {
+            writeList(list, semaphoreName, MODE_NONE, "", "", files, directories);
+            new ProcessBuilder(cleanupCommand(executable, list, WINDOWS)).inheritIO().start();
+            started = true;
+        } finally {
+            if (!started) {
+                Files.deleteIfExists(list.toPath()); // made above; no copy will read it
+            }
+        }
         return list;
+    }
+
+    /** Whether name is the last name of a directory the launcher made for a run. */
+    static boolean isTempDirName(String name) {
+        return TEMP_DIR_NAME.matcher(name).matches();
+    }
+
+    /**
+     * The command that starts the cleanup copy. On Windows both paths are put in double
+     * quotes, which no path holds: the runtime passes an argument that is already quoted on
+     * as it is, so the copy's command line reads "<exe>" __lnx_windel "<list>". Its grammar
+     * groups quoted text whole; unquoted, an apostrophe in a path (C:\Users\O'Brien) would
+     * open a group of its own.
+     */
+    static List<String> cleanupCommand(String executable, File list, boolean windows) {
+        String path = list.getPath();
+        return windows ? Arrays.asList(quoted(executable), TEMP_CLEANUP_ARGUMENT, quoted(path))
+                : Arrays.asList(executable, TEMP_CLEANUP_ARGUMENT, path);
     }
 
     /**
@@ -114,30 +172,44 @@ public final class WinDel {
     }
 
     /**
-     * Files first, then directories with their children before them. A link or junction is
-     * listed itself, never followed: what it points to is not the launcher's.
+     * Lists entry: a plain directory with its tree, children before their parents; a link or
+     * a junction itself, never followed (what it points to is not the launcher's). What
+     * vanishes meanwhile is passed over.
      */
-    private static void collectTree(File directory, List<File> files, List<File> directories) throws IOException {
-        File[] children = directory.listFiles();
-        if (children == null) {
+    static void collectTree(File entry, List<File> files, List<File> directories, AttributeReader attributes)
+            throws IOException {
+        Path path = entry.toPath();
+        BasicFileAttributes own;
+        try {
+            own = attributes.read(path);
+        } catch (NoSuchFileException vanished) {
             return;
         }
-        List<File> sorted = new ArrayList<>();
-        Collections.addAll(sorted, children);
-        Collections.sort(sorted);
-        for (File child : sorted) {
-            Path path = child.toPath();
-            BasicFileAttributes attributes = Files.readAttributes(path, BasicFileAttributes.class,
-                    LinkOption.NOFOLLOW_LINKS);
-            if (attributes.isDirectory()) {
-                collectTree(child, files, directories);
-            } else if (!attributes.isRegularFile() && Files.isDirectory(path)) {
-                directories.add(child); // a link to a directory is removed as a directory
-            } else {
-                files.add(child);
+        // On Windows a junction reads as a directory that is "other" rather than a link.
+        if (own.isDirectory() && !own.isSymbolicLink() && !own.isOther()) {
+            File[] children = entry.listFiles();
+            if (children != null) {
+                List<File> sorted = new ArrayList<>();
+                Collections.addAll(sorted, children);
+                Collections.sort(sorted);
+                for (File child : sorted) {
+                    collectTree(child, files, directories, attributes);
+                }
             }
+            directories.add(entry);
+        } else if (own.isDirectory() || (own.isSymbolicLink() && Files.isDirectory(path))) {
+            directories.add(entry); // a junction or a link to a directory is removed as a directory
+        } else {
+            files.add(entry);
         }
-        directories.add(directory);
+    }
+
+    private static boolean isEmpty(String text) {
+        return text == null || text.isEmpty();
+    }
+
+    private static String quoted(String text) {
+        return '"' + text + '"';
     }
 
     private static void addMessage(List<String> lines, String message) {
