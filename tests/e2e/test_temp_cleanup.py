@@ -4,6 +4,10 @@ what resists for deletion at restart, and deletes the list. The launcher needs n
 for it, so the bare stub serves."""
 
 import json
+import os
+import pathlib
+import shutil
+import subprocess
 import time
 
 import pytest
@@ -188,3 +192,97 @@ class TestHostileLists:
         assert result.returncode == 0
         assert victim.exists()
         assert "thesis.docx" not in pending_deletions(wine)
+
+
+# ---- Hostile lists: what is deleted is exactly what lies inside the TempDir ----------------
+
+TEMP_DIR_NAME = "mrv1A2B.tmp_dir1700000000"
+
+
+@pytest.fixture
+def temp_dir_world(wine, launcher, tmp_setup_dir):
+    """A TempDir below a folder with an apostrophe, files of the user's beside it and in the
+    folder of a copy of the launcher (the cleanup copy's current directory): relative names
+    resolve there."""
+    home = tmp_setup_dir / "O'Brien"
+    temp_dir = home / TEMP_DIR_NAME
+    (temp_dir / "sub").mkdir(parents=True)
+    for name in ("a.txt", "sub/b.bin"):
+        (temp_dir / name).write_bytes(b"run")
+    for victim in (tmp_setup_dir / "victim.txt", home / "victim.txt"):
+        victim.write_bytes(b"mine")
+    copy = tmp_setup_dir / launcher.name
+    shutil.copyfile(launcher, copy)
+    return home, temp_dir, copy
+
+
+def inside(wine, temp_dir):
+    files = [wine.windows_path(temp_dir / name) for name in ("a.txt", "sub/b.bin")]
+    return files, [wine.windows_path(temp_dir / "sub"), wine.windows_path(temp_dir)]
+
+
+HOSTILE_LINES = {
+    "relative": lambda wine, setup_dir, temp_dir: "victim.txt",
+    "drive-relative": lambda wine, setup_dir, temp_dir: "C:victim.txt",
+    "rooted": lambda wine, setup_dir, temp_dir: wine.windows_path(setup_dir / "victim.txt")[2:],
+    "dot-dot": lambda wine, setup_dir, temp_dir: wine.windows_path(temp_dir) + "\\..\\victim.txt",
+    "wildcard": lambda wine, setup_dir, temp_dir: wine.windows_path(setup_dir) + "\\vic*.txt",
+    "stream": lambda wine, setup_dir, temp_dir: wine.windows_path(setup_dir / "victim.txt") + ":data",
+    "forward slashes": lambda wine, setup_dir, temp_dir: wine.windows_path(setup_dir / "victim.txt").replace("\\", "/"),
+}
+
+
+@pytest.mark.parametrize("kind", list(HOSTILE_LINES))
+def test_a_hostile_line_deletes_nothing_outside_the_temp_dir(wine, temp_dir_world, tmp_setup_dir, kind):
+    home, temp_dir, copy = temp_dir_world
+    files, directories = inside(wine, temp_dir)
+    hostile = HOSTILE_LINES[kind](wine, tmp_setup_dir, temp_dir)
+    listing = write_list(tmp_setup_dir / "list.txt", mode="reboot_deletion", files=[hostile, *files],
+                         directories=directories)
+    result = wine.run(copy, "__lnx_windel", wine.windows_path(listing), cwd=tmp_setup_dir, timeout=60)
+
+    assert result.returncode == 0
+    assert not temp_dir.exists(), "the TempDir's own files go"
+    assert (tmp_setup_dir / "victim.txt").read_bytes() == b"mine"
+    assert (home / "victim.txt").read_bytes() == b"mine"
+    assert "victim" not in pending_deletions(wine), "nothing of the user's is scheduled for the restart either"
+    assert not listing.exists()
+
+
+def test_an_unclosed_message_block_deletes_nothing_at_all(wine, temp_dir_world, tmp_setup_dir):
+    home, temp_dir, copy = temp_dir_world
+    files, directories = inside(wine, temp_dir)
+    # The second block (the text shown when a restart fails) is never closed.
+    lines = ["", "force_reboot", "Restart?", "EOSMARKER", "victim.txt", *files, "", *directories]
+    listing = tmp_setup_dir / "list.txt"
+    listing.write_bytes("".join(line + "\r\n" for line in lines).encode("utf-16-le"))
+    result = wine.run(copy, "__lnx_windel", wine.windows_path(listing), cwd=tmp_setup_dir, timeout=60)
+
+    assert result.returncode == 0
+    assert (temp_dir / "a.txt").is_file() and (tmp_setup_dir / "victim.txt").is_file()
+    assert "victim" not in pending_deletions(wine) and TEMP_DIR_NAME not in pending_deletions(wine)
+
+
+def test_a_list_written_by_the_java_side_is_read_whole(wine, temp_dir_world, tmp_setup_dir):
+    """The list as WinDel writes it (the real Java writer, run by the machine's Java VM with
+    lnxruntime.jar), paths with an apostrophe and beyond ASCII, read by the cleanup copy."""
+    home, temp_dir, copy = temp_dir_world
+    (temp_dir / "d\u00e9j\u00e0 vu.txt").write_bytes(b"run")
+    files, directories = inside(wine, temp_dir)
+    files.append(wine.windows_path(temp_dir / "d\u00e9j\u00e0 vu.txt"))
+    listing = tmp_setup_dir / "list.txt"
+    writer = pathlib.Path(__file__).parent / "java" / "WriteCleanupList.java"
+    jar = os.environ.get("LNX_RUNTIME_JAR")
+    java = shutil.which("java")
+    if not jar or not java:
+        pytest.skip("needs lnxruntime.jar (LNX_RUNTIME_JAR) and the machine's java")
+    subprocess.run([java, "-cp", jar, str(writer), str(listing), "", *files, "--directories", *directories],
+                   check=True, capture_output=True, timeout=120)
+    assert listing.read_bytes()[:2] != b"\xff\xfe", "no byte-order mark: the first line is the semaphore"
+    result = wine.run(copy, "__lnx_windel", wine.windows_path(listing), cwd=tmp_setup_dir, timeout=60)
+
+    assert result.returncode == 0
+    assert not temp_dir.exists()
+    assert home.is_dir() and (home / "victim.txt").is_file()
+    assert not listing.exists()
+
