@@ -50,13 +50,27 @@ void createTempDir() {
   failWithMessageArgument(message::internalError, L"7");
 }
 
+namespace {
+
+// Neither the current directory (the TempDir during most of a run) nor a directory above it
+// can be removed: it goes to the launcher's directory, or to the system directory when that
+// cannot be entered, before anything is removed.
+void leaveForOutside() {
+  if (SetCurrentDirectoryA(launcherDirectory().c_str())) return;
+  std::vector<char> system(MAX_PATH + 1);
+  UINT length = GetSystemDirectoryA(system.data(), static_cast<UINT>(system.size()));
+  if (length > 0 && length < system.size()) SetCurrentDirectoryA(system.data());
+}
+
+} // namespace
+
 void removeExtractionDirectory() {
   const LauncherState& state = launcherState();
   // A language restart keeps the directory it re-uses, not one it had to make afresh.
   bool reused = state.languageRestart && !state.restartFilesMissing;
   if (reused || state.extractionDir.empty()) return;
+  leaveForOutside();
   emptyDirectory(state.extractionDir, true);
-  SetCurrentDirectoryA(launcherDirectory().c_str()); // a working directory cannot be removed
   RemoveDirectoryA(state.extractionDir.c_str());
   std::string nameFile = tempDirNameFile(state.extractionDir);
   if (!nameFile.empty()) DeleteFileA(nameFile.c_str());

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "launcher/process_setup.h"
+#include "base/system_dlls.h"
 #include "log/log.h"
 #include "win32/procedure.h"
 
@@ -25,7 +26,7 @@ void restrictDllSearch() {
 
 void loadCommonControls() {
   HMODULE controls = GetModuleHandleA("comctl32.dll");
-  if (!controls) controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!controls) controls = loadSystemLibrary(L"comctl32.dll");
   if (!controls) return;
   using InitCommonControlsFn = void(WINAPI*)();
   auto init = procedureOf<InitCommonControlsFn>(controls, "InitCommonControls");

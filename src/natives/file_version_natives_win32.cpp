@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/system_dlls.h"
 #include "natives/file_version_rules.h"
 #include "natives/native_export.h"
 #include "natives/native_helpers.h"
@@ -26,7 +27,7 @@ struct VersionFunctions {
 };
 
 VersionFunctions loadVersionFunctions() {
-  HMODULE library = LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE library = loadSystemLibrary(L"version.dll");
   if (!library) return {};
   return {procedureOf<GetFileVersionInfoSizeWFunction>(library, "GetFileVersionInfoSizeW"),
           procedureOf<GetFileVersionInfoWFunction>(library, "GetFileVersionInfoW"),

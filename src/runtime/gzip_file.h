@@ -1,5 +1,7 @@
 #pragma once
-// A gzip file read through zlib's gzip reader, as the tar reader wants it.
+// A gzip file read through zlib's gzip reader, as the tar reader wants it: a stream cut short
+// reads as an error once its last bytes are read, and only a clean end is an end. The file is
+// closed with the object.
 #include <string>
 
 #include "runtime/tar_reader.h"

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "base/launcher_state.h"
 #include "base/progress_bar.h"
 #include "fs/temp_base.h"
 #include "log/error_report.h"
@@ -45,13 +46,16 @@ void startUnpackProgress(HWND progressWindow) {
 bool prepareIncludedRuntime(HWND progressWindow) {
   DWORD started = GetTickCount();
   logPrint(L"extracting JRE");
-  if (!CreateDirectoryA(kRuntimeDirectoryName, nullptr)) logError(L"Could not create JRE dir");
+  const std::string& tempDir = launcherState().extractionDir;
+  std::string archive = tempDir + "\\" + kRuntimeArchiveName;
+  std::string runtimeDirectory = tempDir + "\\" + kRuntimeDirectoryName;
+  if (!CreateDirectoryA(runtimeDirectory.c_str(), nullptr)) logError(L"Could not create JRE dir");
   int64_t expectedSize = std::atoll(getConfigCopy(config::jreUncompressedSize).c_str());
-  if (!untarGz(kRuntimeArchiveName, kRuntimeDirectoryName, progressWindow, expectedSize)) {
+  if (!untarGz(archive, runtimeDirectory, progressWindow, expectedSize)) {
     logError(L"Could not untar JRE");
     failWithText(L"The bundled JRE is corrupted. If you downloaded the setup file please download it again.");
   }
-  DeleteFileA(kRuntimeArchiveName);
+  DeleteFileA(archive.c_str());
   extractionMs = GetTickCount() - started;
   if (getConfigInt(config::jrePacked) != 0) {
     logPrint(L"JRE is packed");

@@ -9,6 +9,7 @@
 #include "base/launcher_width.h"
 #include "base/resource_ids.h"
 #include "base/startup_markers.h"
+#include "base/system_dlls.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
@@ -32,7 +33,7 @@ bool downloadOffered = false; // written before the dialog is shown
 // Comdlg32 is loaded on first use only, and kept.
 GetOpenFileNameFunction loadOpenFileDialog() {
   static const GetOpenFileNameFunction function = procedureOf<GetOpenFileNameFunction>(
-      LoadLibraryExA("Comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetOpenFileNameA");
+      loadSystemLibrary(L"Comdlg32.dll"), "GetOpenFileNameA");
   return function;
 }
 

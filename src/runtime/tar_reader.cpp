@@ -28,17 +28,21 @@ public:
 
   bool run() {
     while (readHeader()) {
-      uint64_t size = parseOctalField(header_ + kSizeOffset, kSizeLength);
+      uint64_t size = 0;
       std::string name;
-      if (!readNameRecords(size, name)) break;
+      if (!readSize(size) || !readNameRecords(size, name)) break;
       char type = header_[kTypeOffset];
       if (!isSafeArchiveName(name)) {
         logError(L"refusing entry name %S", name);
         break;
       }
       if (type == '5') {
+        // No data follows a directory, whatever its size field says (GNU tar and Python's
+        // tarfile read the next block as the next header too).
         target_.createDirectory(name);
-      } else if (type == '0') {
+        continue;
+      }
+      if (type == '0') {
         target_.setProgress(progressPosition());
         if (!extractEntry(name, size)) {
           logError(L"extract file failed");
@@ -101,8 +105,7 @@ private:
         logError(L"bad pax header");
         return false;
       }
-      if (!skipPadding(size, L"gzseek 4 failed") || !readHeader()) return false;
-      size = parseOctalField(header_ + kSizeOffset, kSizeLength);
+      if (!skipPadding(size, L"gzseek 4 failed") || !readHeader() || !readSize(size)) return false;
     }
     if (pax.hasSize) size = pax.size;
     if (!pax.path.empty()) {
@@ -119,6 +122,13 @@ private:
       std::replace(name.begin(), name.end(), '/', '\\');
     }
     return true;
+  }
+
+  // The header's size field; sizes are at most 12 octal digits, so every skip count fits.
+  bool readSize(uint64_t& size) {
+    if (parseOctalField(header_ + kSizeOffset, kSizeLength, size)) return true;
+    logError(L"bad size field");
+    return false;
   }
 
   bool readData(uint64_t size, uint64_t limit, const wchar_t* tooLong, std::string& data) {
@@ -154,6 +164,7 @@ private:
   bool extractEntry(const std::string& name, uint64_t size) {
     logPrint(L"extracting %S (size %d)", name, static_cast<int>(size));
     std::unique_ptr<TarFileWriter> file = target_.createFile(name);
+    if (!file) return false; // the target has said why
     std::vector<char> chunk(kTarCopyChunk);
     uint64_t written = 0;
     uint32_t lastProgress = target_.tickCount();
@@ -169,7 +180,9 @@ private:
         target_.setProgress(progressPosition());
       }
     }
-    if (file->failed()) {
+    bool streamFailed = file->failed();
+    if (!file->close()) streamFailed = true; // the last buffered bytes are written only now
+    if (streamFailed) {
       logError(L"stream error");
       return false;
     }
@@ -190,14 +203,16 @@ private:
 
 } // namespace
 
-uint64_t parseOctalField(const char* text, size_t length) {
+bool parseOctalField(const char* text, size_t length, uint64_t& value) {
   size_t i = 0;
-  while (i < length && (text[i] == ' ' || text[i] == '0'))
+  while (i < length && text[i] == ' ')
     ++i;
-  uint64_t value = 0;
-  for (; i < length && text[i] != '\0' && text[i] != ' '; ++i)
-    value = value * 8 + static_cast<uint64_t>(static_cast<unsigned char>(text[i]) - '0');
-  return value;
+  value = 0;
+  for (; i < length && text[i] >= '0' && text[i] <= '7'; ++i) {
+    if (value > (UINT64_MAX >> 3)) return false;
+    value = value * 8 + static_cast<uint64_t>(text[i] - '0');
+  }
+  return i == length || text[i] == '\0' || text[i] == ' ';
 }
 
 bool isSafeArchiveName(const std::string& name) {
@@ -233,6 +248,7 @@ bool parsePaxRecords(const std::string& data, PaxRecords& records) {
       if (value.empty() || value.size() > 19 || value.find_first_not_of("0123456789") != std::string::npos)
         return false;
       records.size = std::stoull(value);
+      if (records.size > static_cast<uint64_t>(INT64_MAX)) return false; // no skip could take it
       records.hasSize = true;
     }
     pos += length;

@@ -159,3 +159,48 @@ class TestBundledRuntime:
         assert f"JRE dir: {wine.windows_path(previous)}\\jre" in log
         assert "extracting JRE" not in log
         assert "calling main" in log
+
+
+def gzip_cut_after(tar_bytes: bytes, length: int) -> bytes:
+    """The tar as a gzip stream cut right after its first length bytes: everything up to there
+    decompresses, and zlib then reports the stream cut short."""
+    import zlib
+
+    compressor = zlib.compressobj(9, zlib.DEFLATED, 31)
+    return compressor.compress(tar_bytes[:length]) + compressor.flush(zlib.Z_SYNC_FLUSH)
+
+
+class TestUnpackingFailures:
+    def test_a_file_whose_directory_is_missing_ends_the_run_and_leaves_nothing(self, wine, launcher, lnxpack,
+                                                                               tmp_setup_dir, clean_temp):
+        archive = io.BytesIO()
+        with tarfile.open(fileobj=archive, mode="w:gz", format=tarfile.GNU_FORMAT) as tar:
+            info = tarfile.TarInfo("nodir/x.dll")  # no "nodir/" entry before it
+            info.size = 1
+            tar.addfile(info, io.BytesIO(b"x"))
+        files = {**default_files(), "jre.tar.gz": archive.getvalue()}
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, {"config": SEARCH_NOTHING}, files=files)
+        result = wine.run(setup, "-q", env=NO_JAVA, timeout=60)
+
+        assert result.returncode == 1
+        assert result.stderr.startswith("Could not open file nodir\\x.dll")
+        assert "ERROR: Could not open file nodir\\x.dll" in newest_log_text(clean_temp)
+        assert leftovers(clean_temp) == [], "the archive was closed and the TempDir removed whole"
+
+    def test_a_stream_cut_between_two_entries_is_a_corrupted_archive(self, wine, runtimes, launcher, lnxpack,
+                                                                      tmp_setup_dir, clean_temp):
+        home = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201").home
+        plain = io.BytesIO()
+        with tarfile.open(fileobj=plain, mode="w", format=tarfile.GNU_FORMAT) as tar:
+            tar.add(home, arcname=".")
+        members = tarfile.open(fileobj=io.BytesIO(plain.getvalue())).getmembers()
+        last_file = [m for m in members if m.isfile() and m.size > 0][-1]  # its header is where the cut lies
+        files = {**default_files(), "jre.tar.gz": gzip_cut_after(plain.getvalue(), last_file.offset)}
+        setup = build_setup(lnxpack, launcher, tmp_setup_dir, {"config": SEARCH_NOTHING}, files=files)
+        result = wine.run(setup, "-q", env=NO_JAVA, timeout=60)
+
+        assert result.returncode == 1
+        assert result.stderr.startswith(CORRUPTED)
+        log = newest_log_text(clean_temp)
+        assert "ERROR: gzread failed" in log and "untaring JRE was successful" not in log
+        assert leftovers(clean_temp) == []
