@@ -12,9 +12,10 @@ std::atomic<bool> checkpointsPassed{false};
 } // namespace
 
 void requestCancel() { canceled = true; }
+bool cancelRequested() { return canceled; }
 
 void stopIfCanceled() {
-  if (canceled) endCanceledRun();
+  if (canceled) throw RunCanceled();
 }
 
 void passLastCheckpoint() { checkpointsPassed = true; }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/cancellation.h"
 #include "base/launcher_state.h"
 #include "base/startup_markers.h"
 #include "win32/unique_handle.h"
@@ -12,6 +13,9 @@ namespace {
 
 const char kMarkerKey[] = "SOFTWARE\\qorvane-systems\\morva\\";
 const char kMarkerName[] = "InstallStarted";
+// Serialises the writes, so that a marker set by the worker cannot land after Cancel has
+// removed it: Cancel is requested before its removal takes the lock, and a later set sees it.
+SRWLOCK markerLock = SRWLOCK_INIT;
 
 std::string perProcessName() { return std::string(kMarkerName) + "_" + std::to_string(GetCurrentProcessId()); }
 
@@ -34,6 +38,11 @@ void applyMarker(const std::string& name, bool set) {
 
 void setStartupMarkers(bool set, bool perProcess, bool global) {
   if (launcherState().languageRestart) return;
+  AcquireSRWLockExclusive(&markerLock);
+  struct Release {
+    ~Release() { ReleaseSRWLockExclusive(&markerLock); }
+  } release;
+  if (set && cancelRequested()) return; // a canceled run leaves no marker behind
   if (perProcess) applyMarker(perProcessName(), set);
   if (global) applyMarker(kMarkerName, set);
 }

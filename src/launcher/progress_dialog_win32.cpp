@@ -27,30 +27,43 @@ constexpr DWORD kCancelWaitMs = 10000;
 
 HANDLE workerThread = nullptr;
 
-// Without a start-up dialog (155) the dialog is shown only for the runtime download.
-DWORD runDialogWork(HWND window) {
-  if (launcherState().noStartupDialog) return runtimeDownloadFlow(window);
-  runWorkSequence(window);
-  endProgressDialog(window);
+struct HostedWork {
+  HWND window = nullptr;
+  DialogWork work = DialogWork::WorkSequence;
+};
+HostedWork hosted; // written before the worker starts
+
+DWORD runDialogWork(HWND window, DialogWork work) {
+  if (work == DialogWork::RuntimeDownload) {
+    stopIfCanceled(); // canceled before the runtime choice dialog would come up
+    runtimeDownloadFlow(window);
+  } else {
+    runWorkSequence(window);
+  }
+  if (window) endProgressDialog(window);
   return 0;
 }
 
-DWORD WINAPI runWorker(void* window) {
+DWORD WINAPI runWorker(void* parameter) {
+  const HostedWork& started = *static_cast<const HostedWork*>(parameter);
   try {
-    return runDialogWork(static_cast<HWND>(window));
+    return runDialogWork(started.window, started.work);
+  } catch (const RunCanceled&) {
+    endCanceledRun(); // unwound to here, so what the work held open is closed
   } catch (...) {
     failOnEscapedException(L"work sequence");
   }
 }
 
-void initialiseDialog(HWND window) {
+void initialiseDialog(HWND window, DialogWork work) {
   centerDialog(window);
   setErrorOwner(window);
   setProgressRange(window, 0, 100);
   SetDlgItemTextW(window, LNX_CONTROL_NOTICE, getMessage(message::preparingNotice).c_str());
   SetWindowTextW(window, getMessage(message::wizardCaption).c_str());
   SetDlgItemTextW(window, IDCANCEL, getMessage(message::cancelLabel).c_str());
-  workerThread = CreateThread(nullptr, 0, runWorker, window, 0, nullptr);
+  hosted = HostedWork{window, work};
+  workerThread = CreateThread(nullptr, 0, runWorker, &hosted, 0, nullptr);
   if (!workerThread) logError(L"could not start the work thread %d", static_cast<int>(GetLastError()));
   // The template has no WS_VISIBLE: Windows shows such a modal dialog when its loop first
   // runs idle, Wine only at its first timer message. Shown here, it appears on both.
@@ -72,21 +85,26 @@ void registerDialogClass() {
   RegisterClassW(&windowClass);
 }
 
-INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) try {
+INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
   switch (message) {
   case WM_INITDIALOG:
-    initialiseDialog(window);
+    initialiseDialog(window, static_cast<DialogWork>(lParam));
     return TRUE;
   case WM_COMMAND:
     if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL) return FALSE;
     logPrint(L"Canceled installer");
+    requestCancel(); // first: a marker the worker sets from now on is refused
     setStartupMarkers(false, true, true);
-    requestCancel();
     EndDialog(window, LOWORD(wParam));
     return TRUE;
   case kWorkDoneMessage:
     EndDialog(window, kWorkDone);
     return TRUE;
+  case WM_DESTROY:
+    // Boxes shown after the dialog (a dialog that hosted only the download) have no owner:
+    // owned by a destroyed window, a box would not be shown at all.
+    setErrorOwner(nullptr);
+    return FALSE;
   default:
     return FALSE;
   }
@@ -94,15 +112,18 @@ INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LP
   failOnEscapedException(L"progress dialog");
 }
 
-void runBehindProgressDialog() {
+void runBehindProgressDialog(DialogWork work) {
   INT_PTR result = DialogBoxParamA(static_cast<HINSTANCE>(launcherState().instance),
-                                   MAKEINTRESOURCEA(LNX_DIALOG_PROGRESS), nullptr, progressDialogProc, 0);
+                                   MAKEINTRESOURCEA(LNX_DIALOG_PROGRESS), nullptr, progressDialogProc,
+                                   static_cast<LPARAM>(work));
   KernelHandle worker(workerThread);
+  workerThread = nullptr;
   if (result == kWorkDone) return;
   if (result == -1 && !worker.valid()) {
-    // No dialog, so no worker either: the run goes on without a window rather than not at all.
+    // No dialog, so no worker either: the same work goes on without a window rather than not
+    // at all.
     logError(L"could not show the progress dialog %d", static_cast<int>(GetLastError()));
-    runDialogWork(nullptr);
+    runDialogWork(nullptr, work);
     return;
   }
   // Canceled: the worker stops at its next checkpoint, which ends the process; a worker

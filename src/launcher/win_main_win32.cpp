@@ -2,6 +2,7 @@
 // the Payload tables, then the work sequence.
 #include <windows.h>
 
+#include "base/cancellation.h"
 #include "base/launcher_state.h"
 #include "launcher/process_setup.h"
 #include "cleanup/reboot.h"
@@ -91,15 +92,19 @@ int launcherMain(HINSTANCE instance, const char* commandTail) {
   state.noStartupDialog = getConfigInt(config::noStartupDialog) != 0;
   logPrint(L"Init done");
 
-  if (state.quiet && !options.splash) {
-    logPrint(L"Quiet installer.");
-    runWorkSequence(nullptr);
-  } else if (state.noStartupDialog) {
-    registerDialogClass();
-    runWorkSequence(nullptr);
-  } else {
-    registerDialogClass();
-    runBehindProgressDialog();
+  try {
+    if (state.quiet && !options.splash) {
+      logPrint(L"Quiet installer.");
+      runWorkSequence(nullptr);
+    } else if (state.noStartupDialog) {
+      registerDialogClass();
+      runWorkSequence(nullptr);
+    } else {
+      registerDialogClass();
+      runBehindProgressDialog(DialogWork::WorkSequence);
+    }
+  } catch (const RunCanceled&) {
+    endCanceledRun(); // a checkpoint of work that ran on this thread
   }
   return 0;
 }

@@ -119,6 +119,7 @@ bool detectIncludedRuntime() {
 // 83; with a window the user chooses, locates or downloads one.
 void getRuntimeWithoutSearch(HWND window, bool perProcessMarker) {
   LauncherState& state = launcherState();
+  stopIfCanceled(); // before the runtime choice dialog would come up
   if (state.quiet && getConfigInt(config::downloadWithoutAsking) != 0) {
     std::fputs("No JRE found. Trying to download.\n", stdout);
     std::fflush(stdout);
@@ -133,7 +134,7 @@ void getRuntimeWithoutSearch(HWND window, bool perProcessMarker) {
   } else if (window) {
     runtimeDownloadFlow(window);
   } else {
-    runBehindProgressDialog(); // the dialog is shown only for the download-or-locate flow
+    runBehindProgressDialog(DialogWork::RuntimeDownload); // the dialog hosts only this flow
   }
 }
 

@@ -27,7 +27,8 @@ void showErrorMessageNarrow(int messageId, const char* argument);
 // through: logged with where it was caught, then message 1009 with "90".
 [[noreturn]] void failOnEscapedException(const wchar_t* where) noexcept;
 
-// The owner window of later error boxes (a window handle, or null).
+// The owner window of later error boxes (a window handle, or null). A window that owns them
+// sets null again when it is destroyed: a box owned by a destroyed window is not shown.
 void setErrorOwner(void* window);
 
 } // namespace lnx

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace lnx {
 namespace {
 
 constexpr size_t kTextChars = 6000;
-HWND errorOwner = nullptr;
+std::atomic<HWND> errorOwner{nullptr}; // set by the dialog's thread, read by every thread
 
 std::wstring limited(std::wstring text) {
   if (text.size() > kTextChars - 1) text.resize(kTextChars - 1);

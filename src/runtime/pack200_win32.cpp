@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/cancellation.h"
 #include "fs/path_names.h"
 #include "log/error_report.h"
 #include "log/log.h"
@@ -13,7 +14,22 @@
 namespace lnx {
 
 namespace {
+
 constexpr size_t kPackSuffixLength = 5; // ".pack"
+constexpr DWORD kWaitSliceMs = 100;
+constexpr DWORD kTerminatedWaitMs = 5000;
+
+// Waits for the unpacker in slices: on Cancel it is ended, and has let go of the jar it was
+// writing, before the canceled run removes the directory.
+void waitForUnpacker(HANDLE process) {
+  while (WaitForSingleObject(process, kWaitSliceMs) == WAIT_TIMEOUT) {
+    if (!cancelRequested()) continue;
+    if (TerminateProcess(process, 1) && WaitForSingleObject(process, kTerminatedWaitMs) == WAIT_OBJECT_0)
+      logPrint(L"unpack200 ended on cancel");
+    stopIfCanceled();
+  }
+}
+
 } // namespace
 
 void unpackPackFile(const std::string& runtimeDirectory, const std::string& packedFile) {
@@ -35,14 +51,16 @@ void unpackPackFile(const std::string& runtimeDirectory, const std::string& pack
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                      nullptr, nullptr, &startup, &process)) {
+  // Detached: a console host started for the unpacker could outlive it (ended on Cancel
+  // above all) holding its working directory, the extraction directory, open.
+  if (!CreateProcessA(program.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE,
+                      NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup, &process)) {
     logPrint(L"could not create unpack process");
     failWithMessageArgument(message::internalError, L"20");
   }
   KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
   logPrint(L"waiting for unpack200 to finish");
-  WaitForSingleObject(processHandle.get(), INFINITE);
+  waitForUnpacker(processHandle.get());
   logPrint(L"unpack done");
   if (!DeleteFileA(packedFile.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
     logPrint(L"could not delete packed file (error %d)", static_cast<int>(GetLastError()));

@@ -6,8 +6,8 @@
 
 namespace lnx {
 
-// The download-or-locate flow; sets runtimeIncluded after a download. With configuration 155
-// and a window, it ends that window's dialog when done. Returns 0.
+// The download-or-locate flow; sets runtimeIncluded after a download. The progress dialog that
+// hosts it is ended by its host, not here. Returns 0.
 DWORD runtimeDownloadFlow(HWND progressWindow);
 
 } // namespace lnx

@@ -3,12 +3,14 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
-#include "base/dialog_window.h"
+#include "base/cancellation.h"
 #include "base/launcher_state.h"
 #include "base/progress_bar.h"
 #include "base/resource_ids.h"
+#include "base/system_dlls.h"
 #include "log/error_report.h"
 #include "log/log.h"
 #include "payload/catalogue.h"
@@ -39,7 +41,7 @@ struct WinInet {
 WinInet winInet;
 
 bool loadWinInet() {
-  HMODULE module = LoadLibraryExA("wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = loadSystemLibrary(L"wininet.dll");
   if (!module) {
     logError(L"Could not load wininet.dll");
     return false;
@@ -77,6 +79,11 @@ bool answeredOk(HINTERNET request) {
   return false;
 }
 
+std::wstring writeFailure(const char* target) {
+  return formatText(L"writing the destination file %S failed with error code %d",
+                    {FormatArg(target), FormatArg(static_cast<int>(GetLastError()))});
+}
+
 bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size, const char* target) {
   logPrint(L"file size: %d, handle %p", static_cast<int>(size), static_cast<const void*>(request));
   FILE* file = std::fopen(target, "wb");
@@ -86,7 +93,7 @@ bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size,
     return false;
   }
   auto fail = [&](const std::wstring& line) {
-    std::fclose(file);
+    if (file) std::fclose(file);
     DeleteFileA(target);
     closeBoth(session, request);
     logError(L"%s", line);
@@ -97,15 +104,20 @@ bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size,
   std::vector<char> chunk(kTransferChunk);
   DWORD received = 0;
   while (received < size) {
+    if (cancelRequested()) { // nothing of a canceled download stays behind
+      std::fclose(file);
+      DeleteFileA(target);
+      closeBoth(session, request);
+      logPrint(L"download canceled after %u of %u bytes", received, size);
+      stopIfCanceled();
+    }
     DWORD read = 0;
     if (!winInet.readFile(request, chunk.data(), std::min(size - received, kTransferChunk), &read))
       return fail(
           formatText(L"InternetReadFile failed with error code %d", {FormatArg(static_cast<int>(GetLastError()))}));
     if (read == 0) // the server closed the connection before the announced length
       return fail(formatText(L"the download ended after %u of %u bytes", {FormatArg(received), FormatArg(size)}));
-    if (std::fwrite(chunk.data(), 1, read, file) < read)
-      return fail(formatText(L"writing the destination file %S failed with error code %d",
-                             {FormatArg(target), FormatArg(static_cast<int>(GetLastError()))}));
+    if (std::fwrite(chunk.data(), 1, read, file) < read) return fail(writeFailure(target));
     received += read;
     DWORD now = GetTickCount();
     if (dialog && now - lastProgress >= kProgressIntervalMs) {
@@ -114,7 +126,8 @@ bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size,
       setProgressPosition(dialog, downloadProgressPosition(received, size));
     }
   }
-  std::fclose(file);
+  // The last buffered bytes reach the disk only now: a full disk can show here first.
+  if (std::fclose(std::exchange(file, nullptr)) != 0) return fail(writeFailure(target));
   closeBoth(session, request);
   logPrint(L"download successful");
   return true;
@@ -193,7 +206,6 @@ DWORD runtimeDownloadFlow(HWND progressWindow) {
     logPrint(L"Done");
     state.runtimeIncluded = true;
   }
-  if (progressWindow && state.noStartupDialog) endProgressDialog(progressWindow);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/cancellation.h"
 #include "base/launcher_state.h"
 #include "base/launcher_width.h"
 #include "fs/path_names.h"
@@ -36,6 +37,27 @@ struct JreLocation {
   JvmLibrary library = nullptr;
 };
 
+// The process's system with a cancel checkpoint before each java.exe probe: a canceled
+// search ends between two probes. Not for the java.exe that the Locate button picked: that
+// check runs inside a dialog procedure, which a checkpoint may not unwind.
+class CheckpointedSystem : public JavaExeSystem {
+public:
+  std::string fullPath(const std::string& path) override { return processJavaExeSystem().fullPath(path); }
+  bool lastWriteTime(const std::string& path, uint64_t& time) override {
+    return processJavaExeSystem().lastWriteTime(path, time);
+  }
+  bool fileExists(const std::string& path) override { return processJavaExeSystem().fileExists(path); }
+  bool probeVersion(const std::string& javaExe, uint64_t lastWriteTime, std::string& version) override {
+    stopIfCanceled();
+    return processJavaExeSystem().probeVersion(javaExe, lastWriteTime, version);
+  }
+};
+
+JavaExeSystem& searchSystem() {
+  static CheckpointedSystem system;
+  return system;
+}
+
 VersionBounds readVersionBounds() {
   std::string minimum = getConfigString(config::minJavaVersion, 6000);
   std::string maximum = getConfigString(config::maxJavaVersion, 6000);
@@ -65,7 +87,7 @@ bool checkJreDirectory(std::string& javaExe, std::string& version, const std::st
                        const VersionBounds& bounds, bool force) {
   std::string home = makeFullPath(directory, false);
   unpackJreDirectory(home);
-  JavaExeSystem& system = processJavaExeSystem();
+  JavaExeSystem& system = searchSystem();
   bool passed = javaExeForHome(system, javaExe, home) &&
                 checkJavaExe(system, processRegistry(), javaExe, version, bounds, true, true);
   return passed || force;
@@ -79,7 +101,7 @@ bool checkEnvironmentVariable(std::string& javaExe, std::string& version, const 
   std::string home(value.data(), length);
   for (char& c : home)
     if (c == '/') c = '\\';
-  JavaExeSystem& system = processJavaExeSystem();
+  JavaExeSystem& system = searchSystem();
   return javaExeForHome(system, javaExe, home) &&
          checkJavaExe(system, processRegistry(), javaExe, version, bounds, false, true);
 }
@@ -89,7 +111,7 @@ bool checkSearchPath(std::string& javaExe, std::string& version, const VersionBo
   DWORD length = SearchPathA(nullptr, "java.exe", nullptr, static_cast<DWORD>(found.size()), found.data(), nullptr);
   if (length == 0 || length >= found.size()) return false;
   javaExe.assign(found.data(), length);
-  return checkJavaExe(processJavaExeSystem(), processRegistry(), javaExe, version, bounds, false, true);
+  return checkJavaExe(searchSystem(), processRegistry(), javaExe, version, bounds, false, true);
 }
 
 // Takes a candidate that passed its checks; true when its jvm.dll loaded, which ends the search.
@@ -124,7 +146,7 @@ bool trySearchEntry(JreLocation& location, const SearchEntry& entry, const Versi
     return checkSearchPath(location.javaExe, location.version, bounds) &&
            accept(location, OriginSearchPath, text);
   case 'Y':
-    return checkRegistry(processRegistry(), processJavaExeSystem(), location.javaExe, location.version, bounds) &&
+    return checkRegistry(processRegistry(), searchSystem(), location.javaExe, location.version, bounds) &&
            accept(location, OriginRegistry, location.locationText);
   default:
     logPrint(L"unknown search entry type %c, skipped", entry.type);
@@ -149,7 +171,7 @@ bool tryPreviousInstallations(JreLocation& location, const VersionBounds& bounds
       {RegistryRoot::CurrentUser, L"found JRE from previous installation (user) %S"},
       {RegistryRoot::LocalMachine, L"found JRE from previous installation (machine) %S"}};
   for (const auto& [root, foundLine] : roots) {
-    if (!checkPreviousInstallations(processRegistry(), processJavaExeSystem(), root, location.javaExe,
+    if (!checkPreviousInstallations(processRegistry(), searchSystem(), root, location.javaExe,
                                     location.version, bounds))
       continue;
     logPrint(foundLine, location.javaExe);

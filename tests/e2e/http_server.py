@@ -1,7 +1,8 @@
 """A loopback HTTP server for the download tests, with the misbehaviours a download meets:
 the length only from the n-th request on, more bytes announced than sent, an error status,
-a slow transfer and an empty body. Wine's WinINet reaches it on 127.0.0.1 (the Wine world
-unsets the proxy variables, which WinINet would honour even for loopback)."""
+a slow transfer (or a trickle of small chunks) and an empty body. Wine's WinINet reaches it
+on 127.0.0.1 (the Wine world unsets the proxy variables, which WinINet would honour even for
+loopback)."""
 
 import http.server
 import threading
@@ -16,7 +17,8 @@ class Behaviour:
     status: int = 200
     length_from_request: int = 1   # requests before this one get no Content-Length
     announce_extra: int = 0         # announce this many bytes more than are sent, then close
-    chunk_delay: float = 0.0        # seconds between 64 KB chunks
+    chunk_delay: float = 0.0        # seconds between chunks
+    chunk_size: int = 65536         # a few hundred bytes with a delay trickle the body
     requests: List[str] = field(default_factory=list)
 
 
@@ -31,8 +33,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if len(behaviour.requests) >= behaviour.length_from_request:
             self.send_header("Content-Length", str(len(behaviour.body) + behaviour.announce_extra))
         self.end_headers()
-        for start in range(0, len(behaviour.body), 65536):
-            self.wfile.write(behaviour.body[start:start + 65536])
+        for start in range(0, len(behaviour.body), behaviour.chunk_size):
+            self.wfile.write(behaviour.body[start:start + behaviour.chunk_size])
             self.wfile.flush()
             time.sleep(behaviour.chunk_delay)
 

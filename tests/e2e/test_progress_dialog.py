@@ -3,6 +3,7 @@ Cancel and Escape, the watcher that hides it once the Java side's window is up, 
 dispatch by options and configuration, and errors shown over it."""
 
 import json
+import pathlib
 import re
 import subprocess
 import time
@@ -10,6 +11,7 @@ import time
 import pytest
 
 from dialogs import NO_WINDOW
+from runtimes import minimal_jar
 from setups import NO_JAVA, PROGRESS_DIALOG_CLASS, build_setup, default_files, java_env, leftovers, newest_log_text
 
 PREPARING = ("This application is preparing the lanternix Wizard which will guide you through the rest of the "
@@ -55,6 +57,52 @@ def press_key(wine, title, key):
 
 def report_of(java):
     return json.loads((java.home / "bin" / "server" / "jvm-report.json").read_text(encoding="utf-8"))
+
+
+def wait_for_log_line(temp_dir, text, timeout=60):
+    """Waits until the newest launcher log in temp_dir holds text."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if list(temp_dir.glob("lnx_nlog_*.log")) and text in newest_log_text(temp_dir):
+            return
+        time.sleep(0.05)
+    raise AssertionError(f"{text!r} was not logged within {timeout} s")
+
+
+def world_processes(wine, name):
+    """Process ids of this world's Wine processes whose command line holds name."""
+    prefix = f"WINEPREFIX={wine.environment()['WINEPREFIX']}".encode()
+    listed = subprocess.run(["pgrep", "-f", name], capture_output=True, text=True).stdout.split()
+    found = []
+    for pid in listed:
+        try:
+            if prefix in pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
+                found.append(int(pid))
+        except OSError:
+            pass  # ended meanwhile
+    return found
+
+
+def cancel(dialogs, run):
+    """Presses Cancel in the progress dialog: the run's result and the seconds it took to end
+    after the press."""
+    reading = dialogs.read(window_class=PROGRESS_DIALOG_CLASS, process="setup.exe", press_id=2)
+    assert reading.pressed == "Cancel", reading.stderr
+    pressed = time.monotonic()
+    result = run.wait(timeout=60)
+    return result, time.monotonic() - pressed
+
+
+def assert_canceled_cleanly(wine, result, took, temp_dir, setup_dir, setup_dir_before):
+    """What a Cancel promises at every step: exit code 0 at once, and nothing of the run left
+    in TEMP, beside the setup file, in the registry or among the processes."""
+    assert result.returncode == 0, result.stderr
+    assert took < 2, f"ended {took:.1f} s after Cancel"
+    assert "Canceled installer" in newest_log_text(temp_dir)
+    assert leftovers(temp_dir) == []
+    assert sorted(p.name for p in setup_dir.iterdir()) == setup_dir_before
+    assert markers(wine) == {}
+    assert world_processes(wine, "unpack200.exe") == []
 
 
 class TestDialog:
@@ -108,6 +156,8 @@ class TestDialog:
         assert result.returncode == 0
         log = newest_log_text(clean_temp)
         assert "Canceled installer" in log
+        assert "checksums: " not in log, "stopped inside the check, not after it"
+        assert "Included files: " not in log and "Temp dir3: " not in log, "extraction never started"
         assert "calling main" not in log
         assert leftovers(clean_temp) == []
 
@@ -200,3 +250,59 @@ class TestErrorsOverTheDialog:
         assert box.message.startswith("The JVM could not be started.")
         assert result.returncode == 1
         assert leftovers(clean_temp) == []
+
+
+def bundled_setup(lnxpack, launcher, directory, home, **runtime):
+    return build_setup(lnxpack, launcher, directory, {"config": {"noStartupDialog": False, "searchSequence": ""},
+                                                      "runtime": {"directory": str(home), **runtime}})
+
+
+class TestCancelLeavesNothing:
+    """Cancel during each slow step before the VM starts; the download is in
+    test_runtime_choice.py."""
+
+    def test_while_the_bundled_runtime_is_unpacked(self, wine, dialogs, runtimes, launcher, lnxpack, tmp_setup_dir,
+                                                   clean_temp):
+        home = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201").home
+        (home / "lib" / "big.bin").write_bytes(bytes(300 << 20))  # seconds of writing under Wine
+        setup = bundled_setup(lnxpack, launcher, tmp_setup_dir, home)
+        before = sorted(p.name for p in tmp_setup_dir.iterdir())
+        clear_markers(wine)
+        with wine.start(setup, env=NO_JAVA) as run:
+            wait_for_log_line(clean_temp, "big.bin (size ")
+            result, took = cancel(dialogs, run)
+
+        assert_canceled_cleanly(wine, result, took, clean_temp, tmp_setup_dir, before)
+        assert "untaring JRE was successful" not in newest_log_text(clean_temp)
+
+    def test_while_unpack200_runs(self, wine, dialogs, runtimes, launcher, lnxpack, tmp_setup_dir, clean_temp):
+        runtime = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201",
+                                packed_jars={"lib/rt.jar": minimal_jar("java/lang/Object.class")})
+        (runtime.bin_dirs[0] / "unpack.cfg").write_text("sleep_ms=60000\n")  # read by the stand-in
+        setup = bundled_setup(lnxpack, launcher, tmp_setup_dir, runtime.home, packed=True)
+        before = sorted(p.name for p in tmp_setup_dir.iterdir())
+        clear_markers(wine)
+        with wine.start(setup, env=NO_JAVA) as run:
+            wait_for_log_line(clean_temp, "waiting for unpack200 to finish")
+            assert world_processes(wine, "unpack200.exe"), "the unpacker runs while Cancel is pressed"
+            result, took = cancel(dialogs, run)
+
+        assert_canceled_cleanly(wine, result, took, clean_temp, tmp_setup_dir, before)
+        log = newest_log_text(clean_temp)
+        assert "unpack200 ended on cancel" in log and "unpack done" not in log
+
+    def test_between_the_probes_of_the_runtime_search(self, wine, dialogs, runtimes, launcher, lnxpack,
+                                                      tmp_setup_dir, clean_temp):
+        # Runtimes too old to take, each probed in turn: seconds of search in all.
+        homes = [runtimes.make(tmp_setup_dir / f"old{i}", "1.5.0_22", javaw=False, vm_dirs=()).home
+                 for i in range(40)]
+        sequence = "".join(f"A{wine.windows_path(home)};" for home in homes)
+        setup = interactive_setup(lnxpack, launcher, tmp_setup_dir, config={"searchSequence": sequence})
+        before = sorted(p.name for p in tmp_setup_dir.iterdir())
+        clear_markers(wine)
+        with wine.start(setup, env=NO_JAVA) as run:
+            wait_for_log_line(clean_temp, f"Testing location {wine.windows_path(homes[2])} ")
+            result, took = cancel(dialogs, run)
+
+        assert_canceled_cleanly(wine, result, took, clean_temp, tmp_setup_dir, before)
+        assert f"Testing location {wine.windows_path(homes[-1])} " not in newest_log_text(clean_temp)

@@ -9,7 +9,8 @@ import pytest
 
 from http_server import LoopbackServer
 from setups import NO_JAVA, PROGRESS_DIALOG_CLASS, build_setup, leftovers, newest_log_text
-from test_progress_dialog import clear_markers, markers
+from test_bundled_runtime import CORRUPTED
+from test_progress_dialog import assert_canceled_cleanly, cancel, clear_markers, markers, wait_for_log_line
 
 LOCATE, DOWNLOAD, CANCEL = 1005, 1004, 2
 FILE_NAME_FIELD = 1148
@@ -197,3 +198,56 @@ class TestDownload:
         assert "download successful" in newest_log_text(clean_temp)
         assert result.stderr.startswith("The bundled JRE is corrupted.")
         assert leftovers(clean_temp) == []
+
+
+class TestCancelDuringTheDownload:
+    @pytest.mark.parametrize("start_up_dialog", [True, False])
+    def test_leaves_nothing(self, wine, dialogs, runtimes, launcher, lnxpack, tmp_setup_dir, server, clean_temp,
+                            start_up_dialog):
+        body = runtime_archive(runtimes, tmp_setup_dir / "served") + bytes(1 << 20)
+        server.serve(body=body, chunk_size=512, chunk_delay=0.02)  # a trickle: a minute in all
+        setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir, noStartupDialog=not start_up_dialog,
+                                 downloadLocation=server.url(), downloadWithoutAsking=True)
+        before = sorted(p.name for p in tmp_setup_dir.iterdir())
+        clear_markers(wine)
+        with wine.start(setup, env=NO_JAVA) as run:
+            wait_for_log_line(clean_temp, "file size: ")
+            time.sleep(0.5)  # jre.tar.gz is open and growing
+            result, took = cancel(dialogs, run)
+
+        assert_canceled_cleanly(wine, result, took, clean_temp, tmp_setup_dir, before)
+        log = newest_log_text(clean_temp)
+        assert "download canceled after " in log and "download successful" not in log
+
+
+class TestWithoutTheProgressDialog:
+    def test_a_corrupted_download_is_reported_after_the_hosting_dialog_ended(self, wine, dialogs, runtimes, launcher,
+                                                                             lnxpack, tmp_setup_dir, server,
+                                                                             clean_temp):
+        archive = runtime_archive(runtimes, tmp_setup_dir / "served")
+        server.serve(body=archive[:len(archive) // 2])  # sent in full as announced, the archive cut short
+        setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir, noStartupDialog=True,
+                                 downloadLocation=server.url(), downloadWithoutAsking=True)
+        with wine.start(setup, env=NO_JAVA) as run:
+            box = dialogs.read(process="setup.exe", title_contains="Error", press_id=1)
+            result = run.wait(timeout=60)
+
+        assert box.message.startswith(CORRUPTED), box.stdout
+        assert box.owner_class is None, "the dialog that hosted the download is gone"
+        assert result.returncode == 1
+        assert "download successful" in newest_log_text(clean_temp)
+        assert leftovers(clean_temp) == []
+
+    def test_a_dialog_that_cannot_be_shown_runs_the_work_once_without_it(self, wine, runtimes, launcher, lnxpack,
+                                                                        tmp_setup_dir, server, clean_temp):
+        server.serve(body=runtime_archive(runtimes, tmp_setup_dir / "served"))
+        setup = no_runtime_setup(lnxpack, launcher, tmp_setup_dir, downloadLocation=server.url(),
+                                 downloadWithoutAsking=True)
+        # Without a display no window can be created: neither dialog can be shown.
+        result = wine.run(setup, env={**NO_JAVA, "DISPLAY": ""}, timeout=90)
+
+        assert result.returncode == 0, result.stderr
+        log = newest_log_text(clean_temp)
+        assert log.count("could not show the progress dialog") == 2, "the work, then the download"
+        assert log.count("Starting work") == 1 and log.count("Temp dir3: ") == 1
+        assert "download successful" in log and "calling main" in log

@@ -84,3 +84,15 @@ class TestSingleInstanceMode:
         assert len(logs_with(clean_temp, "exiting")) == 19
         bases = {name.split(".tmp")[0] for name in leftovers(clean_temp)}
         assert len(bases) == 1, "only the working copy made a directory"
+
+
+class TestGlobalNamespace:
+    def test_configuration_158_hands_the_java_side_a_global_name(self, wine, launcher, lnxpack, tmp_setup_dir, java):
+        setup = setup_in(tmp_setup_dir, lnxpack, launcher, {"globalSingleInstance": True})
+        report = tmp_setup_dir / "report.json"
+        result = wine.run(setup, "-q", env=java_env(wine, java, report=wine.windows_path(report)), timeout=60)
+
+        assert result.returncode == 0, result.stderr
+        options = json.loads(report.read_text(encoding="utf-8"))["options"]
+        key = wine.windows_path(setup).lower().replace("\\", "_")
+        assert f"-Dmorva.semaphoreName=Global\\{key}0" in options

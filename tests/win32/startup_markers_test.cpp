@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "base/cancellation.h"
 #include "base/launcher_state.h"
 #include "base/startup_markers.h"
 
@@ -40,6 +42,28 @@ TEST(StartupMarkers, LanguageRestartLeavesThemAlone) {
   launcherState().languageRestart = false;
   EXPECT_EQ(0ul, readStartupMarker());
   EXPECT_FALSE(globalMarkerPresent());
+}
+
+// Once the user has canceled, a marker the worker sets (a race with Cancel's removal) is
+// refused, while removing still works. Cancel cannot be taken back, so each case runs in a
+// process of its own.
+TEST(StartupMarkersDeathTest, CanceledRunSetsNoneAndStillRemoves) {
+  setStartupMarkers(false, false, true); // a global marker an earlier run left
+  EXPECT_EXIT(
+      {
+        requestCancel();
+        setStartupMarkers(true, true, true);
+        std::exit(readStartupMarker() == 0 && !globalMarkerPresent() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        setStartupMarkers(true, true, true);
+        requestCancel();
+        setStartupMarkers(false, true, true);
+        std::exit(readStartupMarker() == 0 && !globalMarkerPresent() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
