@@ -6,7 +6,6 @@
 
 #include "base/dialog_window.h"
 #include "base/launcher_state.h"
-#include "base/launcher_width.h"
 #include "base/resource_ids.h"
 #include "base/startup_markers.h"
 #include "base/system_dlls.h"
@@ -14,6 +13,7 @@
 #include "log/log.h"
 #include "payload/catalogue.h"
 #include "payload/tables.h"
+#include "runtime/launcher_width.h"
 #include "runtime/registered_runtimes.h"
 #include "runtime/registry.h"
 #include "runtime/runtime_choice_text.h"

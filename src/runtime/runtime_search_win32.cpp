@@ -7,7 +7,6 @@
 
 #include "base/cancellation.h"
 #include "base/launcher_state.h"
-#include "base/launcher_width.h"
 #include "fs/path_names.h"
 #include "jvm/variables.h"
 #include "log/error_report.h"
@@ -18,6 +17,7 @@
 #include "runtime/java_exe_system.h"
 #include "runtime/jvm_home.h"
 #include "runtime/jvm_loading.h"
+#include "runtime/launcher_width.h"
 #include "runtime/pack200.h"
 #include "runtime/registered_runtimes.h"
 #include "runtime/registry.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/launcher_width.h"
+#include "runtime/launcher_width.h"
 #include "runtime/runtime_choice_text.h"
 
 namespace lnx {
