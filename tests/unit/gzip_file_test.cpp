@@ -3,6 +3,7 @@
 // says, and lnxpack's check of the same bytes comes to the same verdict.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -55,7 +56,9 @@ Gzipped gzipFlushedAfter(const std::string& tar, const std::vector<size_t>& flus
 
 // What the launcher makes of these bytes as its jre.tar.gz: whether they extract, and the log.
 bool untarThroughZlib(const std::string& gzip, std::wstring* log = nullptr) {
-  std::string path = ::testing::TempDir() + "gzip_file_test.tar.gz";
+  // A name of this process and test: ctest runs each test as a process of its own, side by side.
+  std::string path = ::testing::TempDir() + "gzip_file_test." + std::to_string(getpid()) + "." +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".tar.gz";
   FILE* file = std::fopen(path.c_str(), "wb");
   EXPECT_TRUE(file && std::fwrite(gzip.data(), 1, gzip.size(), file) == gzip.size() && std::fclose(file) == 0);
   bool extracted = false;
@@ -116,7 +119,7 @@ TEST(GzipFile, AStreamCutShortHasNotEndedWhereverItIsCut) {
 }
 
 TEST(GzipFile, ANegativeSkipFails) {
-  std::string path = ::testing::TempDir() + "gzip_file_skip.gz";
+  std::string path = ::testing::TempDir() + "gzip_file_skip." + std::to_string(getpid()) + ".gz";
   gzFile out = gzopen(path.c_str(), "wb");
   ASSERT_TRUE(out);
   gzwrite(out, "0123456789", 10);
