@@ -9,17 +9,9 @@ import time
 
 from runtimes import minimal_jar
 from setups import NO_JAVA, PROGRESS_DIALOG_CLASS, build_setup, default_files, leftovers, newest_log_text
+from test_bundled_runtime import SEARCH_NOTHING, bundle as bundled
 
-SEARCH_NOTHING = {"searchSequence": ""}
 NOT_USABLE = "Could not use bundled JRE. Please send this log file to your software vendor:"
-
-
-def bundled(lnxpack, launcher, directory, runtime_home, config=None, packed=None):
-    runtime = {"directory": str(runtime_home)}
-    if packed is not None:
-        runtime["packed"] = packed
-    return build_setup(lnxpack, launcher, directory, {"config": {**SEARCH_NOTHING, **(config or {})},
-                                                      "runtime": runtime})
 
 
 def ran(runtime) -> bool:
