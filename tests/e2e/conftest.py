@@ -43,8 +43,8 @@ REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
 WIN32_BUILD = (pathlib.Path(os.environ["LNX_WINE_WORLD"]).parent if os.environ.get("LNX_WINE_WORLD")
                else REPOSITORY / "build" / "win32")
 DEFAULT_ARTIFACTS = {
-    "LNX_LAUNCHER": next((path for path in (WIN32_BUILD / "src" / "lnxlauncher64.exe",)
-                          if path.is_file()), WIN32_BUILD / "src" / "lnxlauncher.exe"),
+    "LNX_LAUNCHER": (WIN32_BUILD / "src" / "lnxlauncher64.exe" if (WIN32_BUILD / "src" / "lnxlauncher64.exe").is_file()
+                     else WIN32_BUILD / "src" / "lnxlauncher.exe"),
     "LNX_PACK": REPOSITORY / "build" / "host" / "tools" / "lnxpack" / "lnxpack",
     "LNX_DIALOGPROBE": WIN32_BUILD / "testsupport" / "dialogprobe.exe",
     "LNX_LANGPROBE": WIN32_BUILD / "testsupport" / "langprobe.exe",
