@@ -36,6 +36,7 @@ import pytest
 from dialogs import DialogProbe
 from pe_images import image_bits
 from runtimes import RuntimeMaker
+from setups import read_log
 from winenv import WineWorld
 
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
@@ -72,6 +73,29 @@ def _wine_world() -> WineWorld:
 def wine(_wine_world):
     yield _wine_world
     _wine_world.kill_started()
+    _wine_world.describe = None
+
+
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    """A failed test's report also shows the newest launcher log's last lines and what each
+    dialog probe of the test read: a run that hung or ended early says where it was."""
+    outcome = yield
+    report = outcome.get_result()
+    if report.when != "call" or not report.failed:
+        return
+    world = item.funcargs.get("wine")
+    try:
+        logs = sorted(world.temp_dir.glob("lnx_nlog_*.log"), key=lambda path: path.stat().st_mtime) if world else []
+        if logs:
+            tail = read_log(logs[-1]).split("\n")[-40:]
+            report.sections.append((f"newest launcher log, last lines: {logs[-1].name}", "\n".join(tail)))
+    except (OSError, UnicodeDecodeError, AssertionError) as problem:  # the failure itself stays the report
+        report.sections.append(("newest launcher log", f"not read: {problem}"))
+    probe = item.funcargs.get("dialogs")
+    for number, reading in enumerate(probe.readings if probe else [], 1):
+        report.sections.append((f"dialog probe reading {number}, exit code {reading.exit_code}",
+                                reading.stdout + reading.stderr))
 
 
 @pytest.fixture

@@ -133,18 +133,36 @@ def parse_reading(result: WineResult) -> DialogReading:
 class PendingReading:
     """A probe started before the program whose dialog it waits for."""
 
-    def __init__(self, started: BackgroundProgram, timeout: float):
+    def __init__(self, started: BackgroundProgram, timeout: float, readings: List[DialogReading]):
         self._started = started
         self._timeout = timeout
+        self._readings = readings
 
     def result(self) -> DialogReading:
-        return parse_reading(self._started.wait(self._timeout))
+        reading = parse_reading(self._started.wait(self._timeout))
+        self._readings.append(reading)
+        return reading
 
 
 class DialogProbe:
     def __init__(self, world: WineWorld, probe_path):
         self._world = world
         self._probe_path = probe_path
+        self.readings: List[DialogReading] = []  # this test's, for the report of a failure
+        self._listing = False
+        world.describe = self._open_windows
+
+    def _open_windows(self) -> str:
+        """The visible windows, for the message of a program that outlived its limit."""
+        if self._listing:  # the listing itself hung
+            return ""
+        self._listing = True
+        try:
+            return "\nwindows open then:\n" + "\n".join(self.list_windows())
+        except AssertionError as problem:
+            return f"\nwindows open then: not listed ({problem})"
+        finally:
+            self._listing = False
 
     def start(self, *, press: Optional[str] = None, press_id: Optional[int] = None,
               title_contains: Optional[str] = None, process: Optional[str] = None,
@@ -176,7 +194,7 @@ class DialogProbe:
         # Beyond the wait, time for reading, minimising, watching, pressing and waiting
         # for the close.
         watching = (watch_ms or 0) / 1000
-        return PendingReading(started, timeout=wait_seconds + watching + 30)
+        return PendingReading(started, wait_seconds + watching + 30, self.readings)
 
     def read(self, **options) -> DialogReading:
         """Waits for a dialog already shown or about to be shown, prints it, presses."""

@@ -161,6 +161,7 @@ class TestDownload:
                                  downloadLocation=server.url())
         with wine.start(setup, env=NO_JAVA) as run:
             choice = dialogs.read(process="setup.exe", title_contains="lanternix Wizard", press_id=DOWNLOAD)
+            assert choice.exit_code == 0, f"the choice dialog was not pressed and closed: {choice.stderr}"
             result = run.wait(timeout=90)
 
         assert choice.owner_class == PROGRESS_DIALOG_CLASS, "dialog 103 was shown for the flow"

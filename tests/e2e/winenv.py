@@ -12,7 +12,7 @@ import signal
 import subprocess
 import tempfile
 from dataclasses import dataclass
-from typing import Dict, List, Optional, Sequence
+from typing import Callable, Dict, List, Optional, Sequence
 
 WORLD_VARIABLES = ("LNX_WINE_WORLD", "LNX_WINE_LOADER", "WINEPREFIX", "DISPLAY", "LOCPATH")
 
@@ -49,7 +49,9 @@ class BackgroundProgram:
     """
 
     def __init__(self, command: Sequence[str], env: Dict[str, str], cwd: Optional[str],
-                 file_size_limit: Optional[int] = None):
+                 file_size_limit: Optional[int] = None,
+                 describe_world: Optional[Callable[[], str]] = None):
+        self._describe_world = describe_world
         self._stdout = tempfile.TemporaryFile()
         self._stderr = tempfile.TemporaryFile()
         self._process = subprocess.Popen(
@@ -72,10 +74,13 @@ class BackgroundProgram:
         try:
             returncode = self._process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            # What the world showed while the program hung (an unanswered dialog, say),
+            # taken before the kill makes it vanish.
+            world = self._describe_world() if self._describe_world else ""
             self.kill()
             raise WineTimeout(f"{self._process.args} still running after {timeout} s; "
                               f"stdout: {_read_output(self._stdout)!r} "
-                              f"stderr: {_read_output(self._stderr)!r}") from None
+                              f"stderr: {_read_output(self._stderr)!r}{world}") from None
         return WineResult(returncode, _read_output(self._stdout), _read_output(self._stderr))
 
     def kill(self) -> None:
@@ -110,6 +115,8 @@ class WineWorld:
         self.drive_c = self.prefix / "drive_c"
         self._temp_dir: Optional[pathlib.Path] = None
         self._started: List[BackgroundProgram] = []
+        # Says what the world shows (its open windows) when a program outlives its limit.
+        self.describe: Optional[Callable[[], str]] = None
 
     def environment(self, lang: Optional[str] = None,
                     extra: Optional[Dict[str, str]] = None) -> Dict[str, str]:
@@ -126,7 +133,8 @@ class WineWorld:
         Windows path. file_size_limit: no file of the program grows past that many bytes."""
         command = [self._environ["LNX_WINE_LOADER"], str(program), *map(str, args)]
         started = BackgroundProgram(command, self.environment(lang, env),
-                                    str(cwd) if cwd else None, file_size_limit)
+                                    str(cwd) if cwd else None, file_size_limit,
+                                    lambda: self.describe() if self.describe else "")
         self._started.append(started)
         return started
 
