@@ -92,10 +92,14 @@ bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size,
     closeBoth(session, request);
     return false;
   }
-  auto fail = [&](const std::wstring& line) {
-    if (file) std::fclose(file);
+  // Nothing of a transfer that does not finish stays behind: neither the file nor the handles.
+  auto discard = [&] {
+    if (file) std::fclose(std::exchange(file, nullptr));
     DeleteFileA(target);
     closeBoth(session, request);
+  };
+  auto fail = [&](const std::wstring& line) {
+    discard();
     logError(L"%s", line);
     return false;
   };
@@ -104,10 +108,8 @@ bool transferFile(HWND dialog, HINTERNET session, HINTERNET request, DWORD size,
   std::vector<char> chunk(kTransferChunk);
   DWORD received = 0;
   while (received < size) {
-    if (cancelRequested()) { // nothing of a canceled download stays behind
-      std::fclose(file);
-      DeleteFileA(target);
-      closeBoth(session, request);
+    if (cancelRequested()) {
+      discard();
       logPrint(L"download canceled after %u of %u bytes", received, size);
       stopIfCanceled();
     }
