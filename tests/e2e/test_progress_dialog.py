@@ -13,6 +13,7 @@ import pytest
 from dialogs import NO_WINDOW
 from runtimes import minimal_jar
 from setups import NO_JAVA, PROGRESS_DIALOG_CLASS, build_setup, default_files, java_env, leftovers, newest_log_text
+from test_bundled_runtime import bundle
 
 PREPARING = ("This application is preparing the lanternix Wizard which will guide you through the rest of the "
              "setup process.")
@@ -252,9 +253,7 @@ class TestErrorsOverTheDialog:
         assert leftovers(clean_temp) == []
 
 
-def bundled_setup(lnxpack, launcher, directory, home, **runtime):
-    return build_setup(lnxpack, launcher, directory, {"config": {"noStartupDialog": False, "searchSequence": ""},
-                                                      "runtime": {"directory": str(home), **runtime}})
+INTERACTIVE = {"noStartupDialog": False}
 
 
 class TestCancelLeavesNothing:
@@ -265,7 +264,7 @@ class TestCancelLeavesNothing:
                                                    clean_temp):
         home = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201").home
         (home / "lib" / "big.bin").write_bytes(bytes(300 << 20))  # seconds of writing under Wine
-        setup = bundled_setup(lnxpack, launcher, tmp_setup_dir, home)
+        setup = bundle(lnxpack, launcher, tmp_setup_dir, home, INTERACTIVE)
         before = sorted(p.name for p in tmp_setup_dir.iterdir())
         clear_markers(wine)
         with wine.start(setup, env=NO_JAVA) as run:
@@ -279,7 +278,7 @@ class TestCancelLeavesNothing:
         runtime = runtimes.make(tmp_setup_dir / "bundle", "1.8.0_201",
                                 packed_jars={"lib/rt.jar": minimal_jar("java/lang/Object.class")})
         (runtime.bin_dirs[0] / "unpack.cfg").write_text("sleep_ms=60000\n")  # read by the stand-in
-        setup = bundled_setup(lnxpack, launcher, tmp_setup_dir, runtime.home, packed=True)
+        setup = bundle(lnxpack, launcher, tmp_setup_dir, runtime.home, INTERACTIVE, packed=True)
         before = sorted(p.name for p in tmp_setup_dir.iterdir())
         clear_markers(wine)
         with wine.start(setup, env=NO_JAVA) as run:
