@@ -78,8 +78,9 @@ def wine(_wine_world):
 
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
-    """A failed test's report also shows the newest launcher log's last lines and what each
-    dialog probe of the test read: a run that hung or ended early says where it was."""
+    """A failed test's report also shows the newest launcher log's last lines, what each
+    program the test started printed and how it ended, and what each dialog probe read: a
+    run that hung or ended early says where it was."""
     outcome = yield
     report = outcome.get_result()
     if report.when != "call" or not report.failed:
@@ -92,6 +93,8 @@ def pytest_runtest_makereport(item, call):
             report.sections.append((f"newest launcher log, last lines: {logs[-1].name}", "\n".join(tail)))
     except (OSError, UnicodeDecodeError, AssertionError) as problem:  # the failure itself stays the report
         report.sections.append(("newest launcher log", f"not read: {problem}"))
+    for number, summary in enumerate(world.started_summaries() if world else [], 1):
+        report.sections.append((f"program {number} the test started", summary))
     probe = item.funcargs.get("dialogs")
     for number, reading in enumerate(probe.readings if probe else [], 1):
         report.sections.append((f"dialog probe reading {number}, exit code {reading.exit_code}",

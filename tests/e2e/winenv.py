@@ -52,6 +52,7 @@ class BackgroundProgram:
                  file_size_limit: Optional[int] = None,
                  describe_world: Optional[Callable[[], str]] = None):
         self._describe_world = describe_world
+        self._output_at_close = ""
         self._stdout = tempfile.TemporaryFile()
         self._stderr = tempfile.TemporaryFile()
         self._process = subprocess.Popen(
@@ -83,6 +84,16 @@ class BackgroundProgram:
                               f"stderr: {_read_output(self._stderr)!r}{world}") from None
         return WineResult(returncode, _read_output(self._stdout), _read_output(self._stderr))
 
+    def _output(self) -> str:
+        if self._stdout.closed:
+            return self._output_at_close
+        return _read_output(self._stdout) + _read_output(self._stderr)
+
+    def summary(self) -> str:
+        """The command, how it stands, and its output: for the report of a failure."""
+        state = "running" if self.running() else f"exit code {self._process.returncode}"
+        return f"{' '.join(map(str, self._process.args))}: {state}\n{self._output()[-3000:]}"
+
     def kill(self) -> None:
         if self.running():
             os.killpg(self._process.pid, signal.SIGKILL)
@@ -93,6 +104,8 @@ class BackgroundProgram:
 
     def close(self) -> None:
         self.kill()
+        if not self._stdout.closed:
+            self._output_at_close = self._output()
         self._stdout.close()
         self._stderr.close()
 
@@ -137,6 +150,10 @@ class WineWorld:
                                     lambda: self.describe() if self.describe else "")
         self._started.append(started)
         return started
+
+    def started_summaries(self) -> List[str]:
+        """What each program the test started did, while the test has not yet ended."""
+        return [started.summary() for started in self._started]
 
     def kill_started(self) -> None:
         """Ends whatever a test started and left running, so the next test starts clean."""
